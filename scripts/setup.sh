@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build and the tests need. Does nothing when all of them
+# are present; fails with a message naming what could not be installed.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ python3
+  libboost1.81-dev libboost-json1.81-dev libboost-url1.81-dev
+  libcurl4-openssl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+# The browser tests and the sanitizer/fuzz builds add their own packages here when asked for.
+if [[ "${PUSHWREN_SETUP_EXTRAS:-}" == *browser* ]]; then packages+=(chromium nodejs npm); fi
+if [[ "${PUSHWREN_SETUP_EXTRAS:-}" == *clang* ]]; then packages+=(clang libclang-rt-14-dev clang-tidy); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "setup: installing ${missing[*]}" >&2
+if [[ $(id -u) -ne 0 ]]; then
+  echo "setup: these packages are missing and installing them needs root: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+if ! apt-get update -q >/tmp/pushwren-apt.log 2>&1 ||
+   ! apt-get install -y -q --no-install-recommends "${missing[@]}" >>/tmp/pushwren-apt.log 2>&1; then
+  echo "setup: apt-get could not install: ${missing[*]} (log: /tmp/pushwren-apt.log)" >&2
+  tail -n 20 /tmp/pushwren-apt.log >&2
+  exit 1
+fi

@@ -1,0 +1,29 @@
+// pushwren-sim: the reference host, run from the command line.
+//   pushwren-sim run FILE [--expect TRACE]
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/scenario/scenario_runner.h"
+
+namespace {
+
+int usage() {
+  std::cerr << "usage: pushwren-sim run FILE [--expect TRACE]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return usage();
+  if (args[0] == "run") {
+    if (args.size() == 2) return pushwren::sim::runScenarioFile(args[1], std::nullopt, std::cout, std::cerr);
+    if (args.size() == 4 && args[2] == "--expect") {
+      return pushwren::sim::runScenarioFile(args[1], args[3], std::cout, std::cerr);
+    }
+  }
+  return usage();
+}

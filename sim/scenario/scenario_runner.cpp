@@ -1,0 +1,111 @@
+#include "sim/scenario/scenario_runner.h"
+
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include <boost/json/parse.hpp>
+#include <boost/json/serialize.hpp>
+
+#include "sim/scenario/simulation.h"
+#include "sim/scenario/trace_compare.h"
+
+namespace pushwren::sim {
+namespace {
+
+struct NumberedLine {
+  std::size_t number;
+  std::string text;
+};
+
+// Lines that carry content: blank lines and lines whose first non-blank character is '#' are
+// skipped.
+std::vector<NumberedLine> contentLines(std::istream& in) {
+  std::vector<NumberedLine> lines;
+  std::string text;
+  for (std::size_t number = 1; std::getline(in, text); ++number) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos || text[first] == '#') continue;
+    lines.push_back({number, std::move(text)});
+  }
+  return lines;
+}
+
+boost::json::value parseLine(const std::string& text) {
+  boost::system::error_code ec;
+  auto value = boost::json::parse(text, ec);
+  if (ec) throw StepError("not JSON: " + ec.message());
+  return value;
+}
+
+void runStep(Simulation& sim, const boost::json::value& line) {
+  if (!line.is_object()) throw StepError("a step must be a JSON object");
+  const StepFields fields(line.get_object());
+  const auto name = fields.string("do");
+  const auto& steps = allSteps();
+  const auto step = steps.find(name);
+  if (step == steps.end()) throw StepError("unknown step \"" + name + "\"");
+  step->second(sim, fields);
+  sim.settle();
+}
+
+std::optional<std::vector<boost::json::value>> readTrace(const std::string& path, std::ostream& err) {
+  std::ifstream in(path);
+  if (!in) {
+    err << path << ": cannot be read\n";
+    return std::nullopt;
+  }
+  std::vector<boost::json::value> lines;
+  for (const auto& line : contentLines(in)) {
+    try {
+      lines.push_back(parseLine(line.text));
+    } catch (const StepError& e) {
+      err << path << ':' << line.number << ": " << e.what() << '\n';
+      return std::nullopt;
+    }
+  }
+  return lines;
+}
+
+}  // namespace
+
+RunResult runScenarioFile(const std::string& path, const std::optional<std::string>& expectPath, std::ostream& out,
+                          std::ostream& err) {
+  std::ifstream in(path);
+  if (!in) {
+    err << path << ": cannot be read\n";
+    return kRunMalformed;
+  }
+  std::optional<std::vector<boost::json::value>> expected;
+  if (expectPath && !(expected = readTrace(*expectPath, err))) return kRunMalformed;
+
+  Simulation sim;
+  sim.settle();
+  for (const auto& line : contentLines(in)) {
+    try {
+      runStep(sim, parseLine(line.text));
+    } catch (const StepError& e) {
+      err << path << ':' << line.number << ": " << e.what() << '\n';
+      return kRunMalformed;
+    }
+  }
+
+  const auto text = sim.trace().textLines();
+  for (const auto& line : text) out << line << '\n';
+  out.flush();
+  if (!expected) return kRunMatched;
+
+  std::vector<boost::json::value> got;
+  for (const auto& line : text) got.push_back(boost::json::parse(line));
+  const auto mismatch = compareTraces(*expected, got);
+  if (!mismatch) return kRunMatched;
+  const auto show = [](const std::vector<boost::json::value>& lines, std::size_t at, const char* end) {
+    return at < lines.size() ? boost::json::serialize(lines[at]) : std::string(end);
+  };
+  err << "trace differs from " << *expectPath << "\n  expected line " << mismatch->expectedLine + 1 << ": "
+      << show(*expected, mismatch->expectedLine, "(end of expected trace)") << "\n       got line "
+      << mismatch->gotLine + 1 << ": " << show(got, mismatch->gotLine, "(end of trace)") << '\n';
+  return kRunMismatch;
+}
+
+}  // namespace pushwren::sim
