@@ -2,9 +2,16 @@
 
 #include <chrono>
 
+#include "platform/log.h"
 #include "platform/main_queue.h"
 
 namespace pushwren::sim {
+
+Simulation::Simulation() : host_(trace_) {
+  setLogSink([this](std::string_view line) { trace_.add("log", line); });
+}
+
+Simulation::~Simulation() { setLogSink(nullptr); }
 
 void Simulation::settle() {
   auto& queue = MainQueue::shared();

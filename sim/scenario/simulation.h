@@ -13,7 +13,10 @@ namespace pushwren::sim {
 // One run of the plugin in the reference host, driven step by step.
 class Simulation {
  public:
-  Simulation() : host_(trace_) {}
+  Simulation();
+  ~Simulation();
+  Simulation(const Simulation&) = delete;
+  Simulation& operator=(const Simulation&) = delete;
 
   Trace& trace() { return trace_; }
   ReferenceHost& host() { return host_; }

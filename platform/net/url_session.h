@@ -1,0 +1,63 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pushwren {
+
+// What a transfer got back. A response that did not come over HTTP (a file URL) has no status.
+struct URLResponse {
+  std::string url;                // the URL the response came from, after redirects
+  std::optional<long> statusCode;  // present for HTTP responses only
+  bool isHTTP() const { return statusCode.has_value(); }
+};
+
+// Why a transfer ended without a response: no network, refused, reset, timed out, too large.
+struct URLError {
+  std::string description;  // for a person: what went wrong
+};
+
+struct URLSessionConfiguration {
+  static URLSessionConfiguration defaultSessionConfiguration() { return {}; }
+
+  // With a cache policy that ignores local data and no cache, every fetch goes to the network
+  // and nothing is stored.
+  enum class CachePolicy { UseProtocolCachePolicy, ReloadIgnoringLocalCacheData };
+  CachePolicy requestCachePolicy = CachePolicy::UseProtocolCachePolicy;
+  bool urlCache = true;  // false: no response cache
+  // Give up when no data arrives for this long.
+  std::chrono::seconds timeoutIntervalForRequest{60};
+  // A body larger than this ends the transfer with an error instead of filling memory.
+  std::size_t maximumBodyBytes = 64u << 20;
+};
+
+using DataTaskCompletion = std::function<void(std::string body, std::shared_ptr<const URLResponse> response,
+                                              std::optional<URLError> error)>;
+
+class URLSessionDataTask {
+ public:
+  virtual ~URLSessionDataTask() = default;
+  virtual void resume() = 0;
+};
+
+// Transfers on a background queue owned by the session. Completion handlers run there, one at a
+// time, and keep what they capture alive until they have run.
+class URLSession {
+ public:
+  virtual ~URLSession() = default;
+  static std::shared_ptr<URLSession> sessionWithConfiguration(const URLSessionConfiguration& configuration);
+
+  // A plain GET of the URL, redirects followed, no headers of its own.
+  virtual std::shared_ptr<URLSessionDataTask> dataTaskWithURL(const std::string& url,
+                                                              DataTaskCompletion completion) = 0;
+};
+
+// Told of every data task as it starts (the reference host traces them). Safe from any thread.
+using DataTaskStartObserver = std::function<void(const std::string& url)>;
+void setDataTaskStartObserver(DataTaskStartObserver observer);
+
+}  // namespace pushwren
