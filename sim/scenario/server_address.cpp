@@ -5,6 +5,6 @@ namespace pushwren::sim {
 
 std::string Simulation::serverAddress() { return "127.0.0.1:0"; }
 
-void addScreenSteps(StepTable&) {}
+void addServerSteps(StepTable&) {}
 
 }  // namespace pushwren::sim

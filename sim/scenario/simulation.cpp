@@ -31,6 +31,7 @@ const StepTable& allSteps() {
     addHostSteps(built);
     addEventSteps(built);
     addBridgeSteps(built);
+    addServerSteps(built);
     addScreenSteps(built);
     return built;
   }();

@@ -40,6 +40,7 @@ using StepTable = std::map<std::string, StepHandler, std::less<>>;
 void addHostSteps(StepTable& table);
 void addEventSteps(StepTable& table);
 void addBridgeSteps(StepTable& table);
+void addServerSteps(StepTable& table);
 void addScreenSteps(StepTable& table);
 
 const StepTable& allSteps();
