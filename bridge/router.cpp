@@ -1,14 +1,38 @@
+#include <string>
+
 #include <boost/url/parse.hpp>
 
+#include "bridge/command_table.h"
+#include "contracts/host/app_config.h"
 #include "plugin/CVPushwren.h"
 
 namespace pushwren {
+namespace {
 
+constexpr std::string_view kBridgeHost = "onesignal";
+
+// The path as a command knows it: percent-decoded, without a trailing slash (the root stays "/").
+std::string commandPath(const boost::urls::url_view& url) {
+  std::string path = url.path();
+  if (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+// Any URL whose host is "onesignal" belongs to the plugin, whatever its scheme; the scheme, query
+// and fragment are never read, since the bridge data carries the arguments. Such a URL is never
+// loaded, even when the plugin is switched off or no command has its path.
 bool CVPushwren::shouldLoadRequestWithURL(const std::shared_ptr<CVJavascriptRunner>& runner, std::string_view url,
-                                          const boost::json::object&) {
+                                          const boost::json::object& data) {
   const auto parsed = boost::urls::parse_uri_reference(url);
-  if (!parsed || !parsed->has_authority() || parsed->encoded_host() != "onesignal") return true;
+  if (!parsed || parsed->host() != kBridgeHost) return true;
+
+  // Stored before the master switch is read, so the page's runner is known even while switched off.
   setRunner(runner);
+  if (!CorvaneAppConfig::sharedAppConfig()->oneSignalV5Enabled()) return false;
+
+  if (const auto command = bridge::commandForPath(commandPath(*parsed))) command({*this, runner, data});
   return false;
 }
 
