@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""Pairs each benchmark with its floor and writes build/bench/results.json, then prints a table.
+
+    report.py BENCHMARK_JSON [ROUND_TRIP_JSON] OUT_JSON
+
+A benchmark BM_Name/ARG is paired with BM_NameFloor/ARG. Times are compared as value/floor;
+throughputs (bytes or items per second) as floor/value, so lower is better everywhere. A
+benchmark that reports the counters `value` and `floor` itself (memory) is taken as it reports.
+"""
+import json, os, platform, sys
+
+# benchmark family -> (measurement name, kind)
+FAMILIES = {
+    "BM_Router": ("router", "time"),
+    "BM_UrlWithString": ("url_with_string", "bytes"),
+    "BM_ManifestRead": ("manifest_read", "bytes"),
+    "BM_TableCells": ("table_cells", "items"),
+    "BM_TableRegisterMemory": ("table_register_memory", "counters"),
+    "BM_ScreenOpen": ("screen_open", "time"),
+}
+UNITS = {"bytes": "bytes/s", "items": "cells/s", "counters": "bytes"}
+
+
+def split(name):
+    family, _, arg = name.partition("/")
+    return family, arg
+
+
+def measure(entry, kind):
+    if kind == "time":
+        return entry["real_time"], entry["time_unit"]
+    if kind == "bytes":
+        return entry["bytes_per_second"], UNITS[kind]
+    if kind == "items":
+        return entry["items_per_second"], UNITS[kind]
+    return entry["value"], UNITS[kind]
+
+
+def rows_from_benchmarks(data):
+    runs = {e["name"]: e for e in data["benchmarks"] if e.get("run_type", "iteration") == "iteration"}
+    rows = []
+    for name, entry in runs.items():
+        family, arg = split(name)
+        if family not in FAMILIES:
+            continue
+        title, kind = FAMILIES[family]
+        value, unit = measure(entry, kind)
+        if kind == "counters":
+            floor = entry["floor"]
+        else:
+            floor_entry = runs.get(f"{family}Floor/{arg}" if arg else f"{family}Floor")
+            if floor_entry is None:
+                continue
+            floor, _ = measure(floor_entry, kind)
+        ratio = floor / value if kind in ("bytes", "items") else (value / floor if floor else float("inf"))
+        label = entry.get("label") or arg
+        rows.append({"name": f"{title}/{label}" if label else title, "value": value, "unit": unit,
+                     "floor": floor, "ratio": ratio})
+    return rows
+
+
+def rows_from_round_trip(path):
+    with open(path) as f:
+        data = json.load(f)
+    rows = []
+    for stat in ("p50", "p99"):
+        value, floor = data["bridge"][stat], data["echo"][stat]
+        rows.append({"name": f"bridge_round_trip/{stat}", "value": value, "unit": "ms", "floor": floor,
+                     "ratio": value / floor if floor else float("inf")})
+    return rows
+
+
+def main(argv):
+    if len(argv) not in (2, 3):
+        print(__doc__, file=sys.stderr)
+        return 2
+    bench_path, out_path = argv[0], argv[-1]
+    with open(bench_path) as f:
+        data = json.load(f)
+    rows = rows_from_benchmarks(data)
+    if len(argv) == 3 and os.path.exists(argv[1]):
+        rows += rows_from_round_trip(argv[1])
+    context = data.get("context", {})
+    result = {"machine": {"host": context.get("host_name"), "cpus": context.get("num_cpus"),
+                          "mhz": context.get("mhz_per_cpu"), "platform": platform.platform(),
+                          "date": context.get("date")},
+              "measurements": rows}
+    os.makedirs(os.path.dirname(out_path) or ".", exist_ok=True)
+    with open(out_path, "w") as f:
+        json.dump(result, f, indent=2)
+    print(f"| measurement | value | unit | floor | ratio |\n|---|---:|---|---:|---:|")
+    for r in rows:
+        print(f"| {r['name']} | {r['value']:.4g} | {r['unit']} | {r['floor']:.4g} | {r['ratio']:.2f} |")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
