@@ -29,7 +29,7 @@ struct URLSessionConfiguration {
   enum class CachePolicy { UseProtocolCachePolicy, ReloadIgnoringLocalCacheData };
   CachePolicy requestCachePolicy = CachePolicy::UseProtocolCachePolicy;
   bool urlCache = true;  // false: no response cache
-  // Give up when no data arrives for this long.
+  // Give up when no data arrives for this long (at least one second).
   std::chrono::seconds timeoutIntervalForRequest{60};
   // A body larger than this ends the transfer with an error instead of filling memory.
   std::size_t maximumBodyBytes = 64u << 20;
@@ -45,7 +45,9 @@ class URLSessionDataTask {
 };
 
 // Transfers on a background queue owned by the session. Completion handlers run there, one at a
-// time, and keep what they capture alive until they have run.
+// time, and keep what they capture alive until they have run. A task needs neither its session
+// nor itself to be kept: once resumed it runs to its completion. From resume() until its
+// completion handler has returned, a task counts as MainQueue::OutsideWork.
 class URLSession {
  public:
   virtual ~URLSession() = default;
@@ -56,8 +58,15 @@ class URLSession {
                                                               DataTaskCompletion completion) = 0;
 };
 
-// Told of every data task as it starts (the reference host traces them). Safe from any thread.
+// Told of every data task as it starts, on the thread that resumes it, before the transfer
+// begins (the reference host traces them). Safe from any thread; empty removes the observer.
 using DataTaskStartObserver = std::function<void(const std::string& url)>;
 void setDataTaskStartObserver(DataTaskStartObserver observer);
+
+// Called on the session's queue before each completion handler and may block there: a host that
+// wants a download's outcome to come after its own work holds it here (the scenario runner holds
+// it until the step that started the download has returned). Empty removes the gate.
+using DataTaskCompletionGate = std::function<void()>;
+void setDataTaskCompletionGate(DataTaskCompletionGate gate);
 
 }  // namespace pushwren
