@@ -45,8 +45,7 @@ void runStep(Simulation& sim, const boost::json::value& line) {
   const auto& steps = allSteps();
   const auto step = steps.find(name);
   if (step == steps.end()) throw StepError("unknown step \"" + name + "\"");
-  step->second(sim, fields);
-  sim.settle();
+  sim.runStep(step->second, fields);
 }
 
 std::optional<std::vector<boost::json::value>> readTrace(const std::string& path, std::ostream& err) {

@@ -1,10 +1,21 @@
-// Placeholder until the scenario server lands: no server, so "{server}" has no address.
+// The runner's own HTTP server, started the first time a step needs it.
+#include "platform/main_queue.h"
 #include "sim/scenario/simulation.h"
 
 namespace pushwren::sim {
 
-std::string Simulation::serverAddress() { return "127.0.0.1:0"; }
+ScenarioServer& Simulation::server() {
+  if (!server_) {
+    // A request that becomes held ends the wait of settle(): posting to the main queue wakes it.
+    auto server = std::make_unique<ScenarioServer>([] { dispatchAsyncMain([] {}); });
+    if (!server->failure().empty()) throw StepError("the scenario server cannot start: " + server->failure());
+    server->setGateOpen(gate_.isOpen());
+    trace_.setServerAddress(server->address());
+    server_ = std::move(server);
+  }
+  return *server_;
+}
 
-void addServerSteps(StepTable&) {}
+std::string Simulation::serverAddress() { return server().address(); }
 
 }  // namespace pushwren::sim
