@@ -10,7 +10,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 # The browser tests and the sanitizer/fuzz builds add their own packages here when asked for.
-if [[ "${PUSHWREN_SETUP_EXTRAS:-}" == *browser* ]]; then packages+=(chromium nodejs npm); fi
+if [[ "${PUSHWREN_SETUP_EXTRAS:-}" == *browser* ]]; then
+  packages+=(chromium)
+  # A node from elsewhere may already bring its own npm; Debian's npm would conflict with it.
+  command -v node >/dev/null || packages+=(nodejs)
+  command -v npm >/dev/null || packages+=(npm)
+fi
 if [[ "${PUSHWREN_SETUP_EXTRAS:-}" == *clang* ]]; then packages+=(clang libclang-rt-14-dev clang-tidy); fi
 
 missing=()

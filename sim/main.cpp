@@ -1,16 +1,19 @@
 // pushwren-sim: the reference host, run from the command line.
 //   pushwren-sim run FILE [--expect TRACE]
+//   pushwren-sim serve [--port N] [--config FILE] [--manifest FILE]
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/playground/serve_command.h"
 #include "sim/scenario/scenario_runner.h"
 
 namespace {
 
 int usage() {
-  std::cerr << "usage: pushwren-sim run FILE [--expect TRACE]\n";
+  std::cerr << "usage: pushwren-sim run FILE [--expect TRACE]\n"
+               "       pushwren-sim serve [--port N] [--config FILE] [--manifest FILE]\n";
   return 2;
 }
 
@@ -24,6 +27,9 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[2] == "--expect") {
       return pushwren::sim::runScenarioFile(args[1], args[3], std::cout, std::cerr);
     }
+  }
+  if (args[0] == "serve") {
+    return pushwren::sim::playground::serveCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
   return usage();
 }

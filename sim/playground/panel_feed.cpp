@@ -1,0 +1,67 @@
+#include "sim/playground/panel_feed.h"
+
+#include <boost/json/serialize.hpp>
+
+namespace pushwren::sim::playground {
+
+std::vector<std::string> PanelFeed::changes() {
+  std::vector<std::string> messages;
+  const auto size = host_.trace().size();
+  if (size > traceSent_) {
+    messages.push_back(traceMessage(traceSent_, size));
+    traceSent_ = size;
+  }
+  auto device = boost::json::serialize(boost::json::object{{"type", "device"}, {"state", deviceState(host_)}});
+  if (device != deviceSent_) {
+    deviceSent_ = device;
+    messages.push_back(std::move(device));
+  }
+  return messages;
+}
+
+std::vector<std::string> PanelFeed::snapshot() const {
+  std::vector<std::string> messages{traceMessage(0, traceSent_)};
+  if (!deviceSent_.empty()) messages.push_back(deviceSent_);
+  return messages;
+}
+
+std::string PanelFeed::traceMessage(std::size_t from, std::size_t to) const {
+  // The trace's lines are JSON text already; they go into the message as they are.
+  auto lines = host_.trace().textLines(from);
+  lines.resize(to - from);
+  std::string message = R"({"type":"trace","from":)" + std::to_string(from) + R"(,"lines":[)";
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i != 0) message += ',';
+    message += lines[i];
+  }
+  return message + "]}";
+}
+
+boost::json::object deviceState(ReferenceHost& host) {
+  const auto sdk = host.sdk().state();
+  const auto& config = host.config();
+  const auto text = [](const std::optional<std::string>& value) {
+    return value ? boost::json::value(*value) : boost::json::value(nullptr);
+  };
+  return {
+      {"onesignalId", text(sdk.onesignalId)},
+      {"externalId", text(sdk.externalId)},
+      {"subscription",
+       {{"id", text(sdk.subscription.id)}, {"token", text(sdk.subscription.token)}, {"optedIn", sdk.subscription.optedIn}}},
+      {"consentRequired", sdk.consentRequired},
+      {"consentGiven", sdk.consentGiven},
+      {"tags", sdk.tags},
+      {"triggers", sdk.triggers},
+      {"paused", sdk.paused},
+      {"locationRequested", sdk.locationRequested},
+      {"initialized", sdk.initialized},
+      {"badge", host.application().applicationIconBadgeNumber()},
+      {"config",
+       {{"oneSignalV5Enabled", config.oneSignalV5Enabled()},
+        {"oneSignalV5AppId", text(config.oneSignalV5AppId())},
+        {"oneSignalV5ForegroundNotificationsEnabled", config.oneSignalV5ForegroundNotificationsEnabled()},
+        {"oneSignalV5TagsJsonUrl", text(config.oneSignalV5TagsJsonUrl())}}},
+  };
+}
+
+}  // namespace pushwren::sim::playground

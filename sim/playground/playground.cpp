@@ -1,0 +1,61 @@
+#include "sim/playground/playground.h"
+
+#include <chrono>
+
+namespace pushwren::sim::playground {
+
+Playground::Playground(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files)
+    : io_(io), sim_(sim), files_(std::move(files)), tabs_(sim.host()), panel_(sim.host()), publishTimer_(io) {}
+
+std::string Playground::openTab(std::weak_ptr<PageChannel> page) {
+  publish();
+  const auto id = tabs_.open(page);
+  if (const auto channel = page.lock()) {
+    for (auto& message : panel_.snapshot()) channel->send(std::move(message));
+  }
+  publish();
+  return id;
+}
+
+void Playground::tabSaid(const std::string& runnerId, std::string_view message) {
+  tabs_.receive(runnerId, message);
+  publish();
+}
+
+void Playground::closeTab(const std::string& runnerId) {
+  tabs_.close(runnerId);
+  publish();
+}
+
+void Playground::applyStep(std::string_view body, std::function<void(StepAnswer)> answer) {
+  applyLiveStep(io_, sim_, body, stopped_, [this, answer = std::move(answer)](StepAnswer result) {
+    publish();
+    answer(std::move(result));
+  });
+}
+
+void Playground::startPublishing() {
+  publish();
+  schedulePublish();
+}
+
+void Playground::stop() {
+  stopped_ = true;
+  publishTimer_.cancel();
+}
+
+void Playground::publish() {
+  for (const auto& message : panel_.changes()) tabs_.broadcast(message);
+}
+
+void Playground::schedulePublish() {
+  if (stopped_) return;
+  publishTimer_.expires_after(std::chrono::milliseconds(100));
+  publishTimer_.async_wait([this](boost::system::error_code ec) {
+    if (ec || stopped_) return;
+    publish();
+    schedulePublish();
+  });
+}
+
+}  // namespace pushwren::sim::playground

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/steady_timer.hpp>
+
+#include "sim/playground/live_steps.h"
+#include "sim/playground/panel_feed.h"
+#include "sim/playground/tab_host.h"
+#include "sim/scenario/simulation.h"
+
+namespace pushwren::sim::playground {
+
+// Where the playground's pages come from: the folder of its web files, and the manifest file
+// served at /manifest.json in place of the built-in one.
+struct PlaygroundFiles {
+  std::filesystem::path webRoot;
+  std::optional<std::filesystem::path> manifest;
+};
+
+// The live host behind the playground's server: the simulation, the tabs with their runners, the
+// device panel's feed, and the steps the panel and scripts apply. Everything runs on the main
+// queue, the io_context the server runs on.
+class Playground {
+ public:
+  Playground(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files);
+
+  Simulation& simulation() { return sim_; }
+  const PlaygroundFiles& files() const { return files_; }
+
+  std::string openTab(std::weak_ptr<PageChannel> page);
+  void tabSaid(const std::string& runnerId, std::string_view message);
+  void closeTab(const std::string& runnerId);
+
+  void applyStep(std::string_view body, std::function<void(StepAnswer)> answer);
+
+  // Sends what changed on the device to every tab, now and then every 100 ms until stop(): the
+  // trace also grows from downloads that finish on their own time.
+  void startPublishing();
+  void stop();
+
+ private:
+  void publish();
+  void schedulePublish();
+
+  boost::asio::io_context& io_;
+  Simulation& sim_;
+  PlaygroundFiles files_;
+  TabHost tabs_;
+  PanelFeed panel_;
+  boost::asio::steady_timer publishTimer_;
+  bool stopped_ = false;
+};
+
+}  // namespace pushwren::sim::playground

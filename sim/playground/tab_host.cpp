@@ -1,0 +1,53 @@
+#include "sim/playground/tab_host.h"
+
+#include <iostream>
+
+#include "sim/playground/page_messages.h"
+
+namespace pushwren::sim::playground {
+
+std::string TabHost::open(std::weak_ptr<PageChannel> page) {
+  const std::string id = "tab-" + std::to_string(nextTab_++);
+  const Tab& tab = tabs_[id] = Tab{std::make_shared<TabRunner>(host_.trace(), id, page), page};
+  send(tab, helloMessage(id));
+  readopt(tab);
+  host_.runnerDidLoad(id);
+  host_.runnerWillAppear(id);
+  return id;
+}
+
+void TabHost::receive(const std::string& runnerId, std::string_view message) {
+  const auto found = tabs_.find(runnerId);
+  if (found == tabs_.end()) return;
+  const Tab& tab = found->second;
+  const auto parsed = parsePageMessage(message);
+  if (!parsed.ok()) {
+    std::cerr << "playground: " << runnerId << ": message ignored: " << parsed.error() << '\n';
+    send(tab, noticeMessage("Message ignored: " + parsed.error()));
+    return;
+  }
+  readopt(tab);
+  if (const auto* request = std::get_if<BridgeRequest>(&parsed.message())) {
+    const bool load = host_.shouldLoadRequest(runnerId, request->url, request->data);
+    host_.trace().add("return", load);
+    send(tab, returnMessage(request->id, load));
+  } else {
+    host_.navigationFinished(runnerId);
+  }
+}
+
+void TabHost::close(const std::string& runnerId) {
+  if (tabs_.erase(runnerId) != 0) host_.releaseRunner(runnerId);
+}
+
+void TabHost::broadcast(const std::string& message) {
+  for (const auto& [id, tab] : tabs_) send(tab, message);
+}
+
+void TabHost::readopt(const Tab& tab) { host_.adoptRunner(tab.runner); }
+
+void TabHost::send(const Tab& tab, std::string message) {
+  if (const auto page = tab.page.lock()) page->send(std::move(message));
+}
+
+}  // namespace pushwren::sim::playground

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "sim/host/reference_host.h"
+#include "sim/playground/tab_runner.h"
+
+namespace pushwren::sim::playground {
+
+// The browser tabs connected to the host, each with its runner ("tab-1", "tab-2", ...). A tab's
+// messages become the host's entry points for its runner: the end of a page load is a finished
+// navigation, a bridge message is a URL the page asks to load. A closed tab's runner is let go.
+class TabHost {
+ public:
+  explicit TabHost(ReferenceHost& host) : host_(host) {}
+
+  // Makes the tab's runner, hands it to the host (it loads and appears) and greets the tab.
+  std::string open(std::weak_ptr<PageChannel> page);
+  void receive(const std::string& runnerId, std::string_view message);
+  void close(const std::string& runnerId);
+
+  // To every open tab.
+  void broadcast(const std::string& message);
+
+ private:
+  struct Tab {
+    std::shared_ptr<TabRunner> runner;
+    std::weak_ptr<PageChannel> page;
+  };
+  // A step may have released or replaced the tab's runner; the tab itself is still there.
+  void readopt(const Tab& tab);
+  void send(const Tab& tab, std::string message);
+
+  ReferenceHost& host_;
+  std::map<std::string, Tab> tabs_;
+  unsigned nextTab_ = 1;
+};
+
+}  // namespace pushwren::sim::playground

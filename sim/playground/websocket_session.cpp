@@ -1,0 +1,88 @@
+#include "sim/playground/websocket_session.h"
+
+#include <boost/beast/core/bind_handler.hpp>
+#include <boost/beast/core/buffers_to_string.hpp>
+#include <boost/beast/websocket.hpp>
+
+namespace pushwren::sim::playground {
+namespace beast = boost::beast;
+namespace websocket = beast::websocket;
+
+namespace {
+
+// Largest message a tab may send: bridge data is small; this keeps one message from filling
+// memory.
+constexpr std::size_t kLargestMessage = 1 << 20;
+// A tab that stops reading is dropped before its backlog fills memory.
+constexpr std::size_t kLongestBacklog = 10000;
+
+}  // namespace
+
+WebSocketSession::WebSocketSession(beast::tcp_stream stream, Playground& playground, Kind kind)
+    : ws_(std::move(stream)), playground_(playground), kind_(kind) {}
+
+void WebSocketSession::accept(const beast::http::request<beast::http::string_body>& upgrade) {
+  beast::get_lowest_layer(ws_).expires_never();
+  ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
+  ws_.set_option(websocket::stream_base::decorator(
+      [](websocket::response_type& response) { response.set(beast::http::field::server, "pushwren-playground"); }));
+  ws_.read_message_max(kLargestMessage);
+  ws_.async_accept(upgrade, beast::bind_front_handler(&WebSocketSession::onAccept, shared_from_this()));
+}
+
+void WebSocketSession::onAccept(beast::error_code ec) {
+  if (ec) return;
+  open_ = true;
+  if (kind_ == Kind::Tab) runnerId_ = playground_.openTab(weak_from_this());
+  read();
+}
+
+void WebSocketSession::read() {
+  ws_.async_read(buffer_, beast::bind_front_handler(&WebSocketSession::onRead, shared_from_this()));
+}
+
+void WebSocketSession::onRead(beast::error_code ec, std::size_t) {
+  if (ec) return end();
+  auto message = beast::buffers_to_string(buffer_.data());
+  buffer_.consume(buffer_.size());
+  if (kind_ == Kind::Echo) {
+    send(std::move(message));
+  } else {
+    playground_.tabSaid(runnerId_, message);
+  }
+  read();
+}
+
+void WebSocketSession::send(std::string message) {
+  if (!open_) return;
+  if (outbox_.size() >= kLongestBacklog) return close();
+  outbox_.push_back(std::move(message));
+  if (outbox_.size() == 1) write();
+}
+
+void WebSocketSession::write() {
+  ws_.text(true);
+  ws_.async_write(boost::asio::buffer(outbox_.front()),
+                  beast::bind_front_handler(&WebSocketSession::onWrite, shared_from_this()));
+}
+
+void WebSocketSession::onWrite(beast::error_code ec, std::size_t) {
+  if (ec) return end();
+  outbox_.pop_front();
+  if (open_ && !outbox_.empty()) write();
+}
+
+void WebSocketSession::close() {
+  beast::error_code ignored;
+  beast::get_lowest_layer(ws_).socket().shutdown(boost::asio::ip::tcp::socket::shutdown_both, ignored);
+  beast::get_lowest_layer(ws_).socket().close(ignored);
+  end();
+}
+
+// The outbox is left as it is: a write in flight still reads its front.
+void WebSocketSession::end() {
+  open_ = false;
+  if (!runnerId_.empty()) playground_.closeTab(std::exchange(runnerId_, {}));
+}
+
+}  // namespace pushwren::sim::playground

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/core/tcp_stream.hpp>
+#include <boost/beast/http/message.hpp>
+#include <boost/beast/http/string_body.hpp>
+#include <boost/beast/websocket/stream.hpp>
+
+#include "sim/playground/playground.h"
+#include "sim/playground/session_registry.h"
+
+namespace pushwren::sim::playground {
+
+// One WebSocket connection. On /ws it is a browser tab: its runner lives as long as the
+// connection. On /echo it sends every message straight back, the transport's floor for the
+// round-trip benchmark.
+class WebSocketSession final : public PageChannel,
+                               public Closeable,
+                               public std::enable_shared_from_this<WebSocketSession> {
+ public:
+  enum class Kind { Tab, Echo };
+
+  WebSocketSession(boost::beast::tcp_stream stream, Playground& playground, Kind kind);
+
+  void accept(const boost::beast::http::request<boost::beast::http::string_body>& upgrade);
+
+  void send(std::string message) override;
+  void close() override;
+
+ private:
+  void onAccept(boost::beast::error_code ec);
+  void read();
+  void onRead(boost::beast::error_code ec, std::size_t bytes);
+  void write();
+  void onWrite(boost::beast::error_code ec, std::size_t bytes);
+  void end();
+
+  boost::beast::websocket::stream<boost::beast::tcp_stream> ws_;
+  boost::beast::flat_buffer buffer_;
+  Playground& playground_;
+  Kind kind_;
+  std::deque<std::string> outbox_;
+  std::string runnerId_;
+  bool open_ = false;
+};
+
+}  // namespace pushwren::sim::playground
