@@ -1,0 +1,105 @@
+#include "platform/ui/storyboard.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/bundle.h"
+#include "platform/ui/activity_indicator_view.h"
+#include "platform/ui/button.h"
+#include "platform/ui/label.h"
+#include "platform/ui/storyboard_segue.h"
+#include "platform/ui/table_view.h"
+#include "platform/ui/view_controller_registry.h"
+
+namespace pushwren {
+namespace {
+
+std::shared_ptr<UIView> makeView(const StoryboardView& spec) {
+  std::shared_ptr<UIView> view;
+  if (spec.viewClass == "UILabel") {
+    auto label = std::make_shared<UILabel>();
+    label->setText(spec.text);
+    view = label;
+  } else if (spec.viewClass == "UIButton") {
+    auto button = std::make_shared<UIButton>();
+    button->setTitle(spec.title);
+    view = button;
+  } else if (spec.viewClass == "UIActivityIndicatorView") {
+    auto indicator = std::make_shared<UIActivityIndicatorView>();
+    if (spec.animating) indicator->startAnimating();
+    view = indicator;
+  } else {
+    view = std::make_shared<UIView>();
+  }
+  view->setAccessibilityIdentifier(spec.identifier);
+  return view;
+}
+
+}  // namespace
+
+std::shared_ptr<UIStoryboard> UIStoryboard::storyboardWithName(std::string_view name, std::shared_ptr<NSBundle> bundle,
+                                                               std::string* whyNot) {
+  const auto fail = [&](std::string why) -> std::shared_ptr<UIStoryboard> {
+    if (whyNot) *whyNot = std::move(why);
+    return nullptr;
+  };
+  if (!bundle) bundle = NSBundle::mainBundle();
+  if (!bundle) return fail("the app has no main bundle");
+  const auto path = bundle->URLForResource(name, "storyboard");
+  if (!path) return fail("no " + std::string(name) + ".storyboard in " + bundle->resourceURL().string());
+  std::ifstream in(*path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (!in) return fail(path->string() + " cannot be read");
+  std::string why;
+  auto file = readStoryboardFile(text.str(), why);
+  if (!file) return fail(path->string() + ": " + why);
+  return std::make_shared<UIStoryboard>(std::move(*file));
+}
+
+std::shared_ptr<UIViewController> UIStoryboard::instantiateInitialViewController() {
+  return instantiateViewControllerWithIdentifier(file_.initialScene);
+}
+
+std::shared_ptr<UIViewController> UIStoryboard::instantiateViewControllerWithIdentifier(std::string_view sceneIdentifier) {
+  const auto scene = file_.scenes.find(sceneIdentifier);
+  if (scene == file_.scenes.end()) return nullptr;
+  auto controller = makeViewControllerOfClass(scene->second.controllerClass);
+  if (controller) controller->setStoryboardScene(shared_from_this(), std::string(sceneIdentifier));
+  return controller;
+}
+
+void UIStoryboard::loadSceneContents(const std::shared_ptr<UIViewController>& controller,
+                                     std::string_view sceneIdentifier) {
+  const auto scene = file_.scenes.find(sceneIdentifier);
+  if (!controller || scene == file_.scenes.end()) return;
+  const auto root = controller->view();
+
+  if (const auto table = std::dynamic_pointer_cast<UITableView>(root)) {
+    for (const auto& prototype : scene->second.cellPrototypes) {
+      table->registerCellPrototype(prototype.reuseIdentifier, prototype.style);
+    }
+  }
+
+  std::vector<std::pair<std::shared_ptr<UIView>, StoryboardEmbed>> containers;
+  for (const auto& spec : scene->second.views) {
+    const auto view = makeView(spec);
+    root->addSubview(view);
+    if (spec.outlet) controller->connectOutlet(*spec.outlet, view);
+    if (const auto control = std::dynamic_pointer_cast<UIControl>(view)) {
+      for (const auto& action : spec.actions) control->addTarget(controller->actionForSelector(action.selector), action.event);
+    }
+    if (spec.embed) containers.emplace_back(view, *spec.embed);
+  }
+
+  // Embed segues run once every outlet is connected.
+  for (const auto& [container, embed] : containers) {
+    const auto destination = instantiateViewControllerWithIdentifier(embed.scene);
+    if (!destination) continue;
+    controller->prepareForSegue(UIStoryboardSegue(embed.segueIdentifier, controller, destination), nullptr);
+    controller->addChildViewController(destination);
+    container->addSubview(destination->view());
+  }
+}
+
+}  // namespace pushwren
