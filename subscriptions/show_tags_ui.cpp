@@ -1,8 +1,26 @@
 #include "subscriptions/show_tags_ui.h"
 
+#include "contracts/host/javascript_runner.h"
+#include "platform/log.h"
+#include "platform/ui/storyboard.h"
+#include "plugin/CVPushwren.h"
+
 namespace pushwren {
 
-// Placeholder until the subscriptions screen controller takes over: presents nothing.
-void showTagsUI(CVPushwren&, const std::shared_ptr<CVJavascriptRunner>&) {}
+void showTagsUI(CVPushwren& plugin, const std::shared_ptr<CVJavascriptRunner>& runner) {
+  // Without its storyboard the screen cannot be built; the page carries on without it.
+  std::string whyNot;
+  const auto storyboard = UIStoryboard::storyboardWithName("CVPushwrenSubscriptions", plugin.getBundle(), &whyNot);
+  if (!storyboard) {
+    NSLog("Cannot show the subscriptions screen: " + whyNot);
+    return;
+  }
+  const auto screen = storyboard->instantiateInitialViewController();
+  if (!screen) {
+    NSLog("Cannot show the subscriptions screen: the storyboard's initial scene has no known class");
+    return;
+  }
+  if (runner) runner->presentViewController(screen, true, nullptr);
+}
 
 }  // namespace pushwren
