@@ -1,0 +1,69 @@
+// The tab's WebSocket to the host. The host answers a bridge request by calling page functions,
+// navigating or dispatching events (each its own message), then returns the request by its id.
+
+export class HostConnection {
+  #socket;
+  #pending = new Map();
+  #lastRequest = 0;
+  #onMessage;
+  #onClose;
+
+  constructor({ onOpen, onMessage, onClose }) {
+    this.#onMessage = onMessage;
+    this.#onClose = onClose;
+    const scheme = location.protocol === "https:" ? "wss:" : "ws:";
+    this.#socket = new WebSocket(`${scheme}//${location.host}/ws`);
+    this.#socket.addEventListener("open", () => onOpen());
+    this.#socket.addEventListener("message", (event) => this.#receive(event.data));
+    this.#socket.addEventListener("close", () => this.#closed());
+  }
+
+  get isOpen() {
+    return this.#socket.readyState === WebSocket.OPEN;
+  }
+
+  // Sends a URL the page asks to load, with its bridge data as JSON text. Resolves with
+  // { load } once the host has handled it.
+  bridge(url, dataText) {
+    if (!this.isOpen) return Promise.reject(new Error("The host is not connected; reload the playground."));
+    let data;
+    try {
+      data = dataText === undefined ? {} : JSON.parse(dataText);
+    } catch (e) {
+      return Promise.reject(new Error("The bridge data is not JSON: " + e.message));
+    }
+    const id = ++this.#lastRequest;
+    return new Promise((resolve, reject) => {
+      this.#pending.set(id, { resolve, reject });
+      this.#socket.send(JSON.stringify({ type: "bridge", id, url: String(url), data }));
+    });
+  }
+
+  // The web view finished loading a page.
+  loaded(url) {
+    if (this.isOpen) this.#socket.send(JSON.stringify({ type: "loaded", url }));
+  }
+
+  #receive(text) {
+    let message;
+    try {
+      message = JSON.parse(text);
+    } catch (e) {
+      console.error("Pushwren playground: unreadable message from the host", text);
+      return;
+    }
+    if (message.type === "return") {
+      const pending = this.#pending.get(message.id);
+      this.#pending.delete(message.id);
+      if (pending) pending.resolve({ load: message.load });
+      return;
+    }
+    this.#onMessage(message);
+  }
+
+  #closed() {
+    for (const { reject } of this.#pending.values()) reject(new Error("The host closed the connection."));
+    this.#pending.clear();
+    this.#onClose();
+  }
+}

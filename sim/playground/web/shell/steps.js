@@ -1,0 +1,18 @@
+// Scenario steps applied to the live host: POST /steps answers with the trace lines the step
+// produced, or with what is wrong with it.
+
+export async function applyStep(step) {
+  let response;
+  try {
+    response = await fetch("/steps", {
+      method: "POST",
+      headers: { "Content-Type": "application/json" },
+      body: JSON.stringify(step),
+    });
+  } catch (e) {
+    throw new Error("The host cannot be reached: " + e.message);
+  }
+  const answer = await response.json().catch(() => ({}));
+  if (!response.ok) throw new Error(answer.error || `The host answered ${response.status}`);
+  return answer.trace;
+}
