@@ -7,46 +7,12 @@
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 
+#include "sim/scenario/scenario_reader.h"
 #include "sim/scenario/simulation.h"
 #include "sim/scenario/trace_compare.h"
 
 namespace pushwren::sim {
 namespace {
-
-struct NumberedLine {
-  std::size_t number;
-  std::string text;
-};
-
-// Lines that carry content: blank lines and lines whose first non-blank character is '#' are
-// skipped.
-std::vector<NumberedLine> contentLines(std::istream& in) {
-  std::vector<NumberedLine> lines;
-  std::string text;
-  for (std::size_t number = 1; std::getline(in, text); ++number) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos || text[first] == '#') continue;
-    lines.push_back({number, std::move(text)});
-  }
-  return lines;
-}
-
-boost::json::value parseLine(const std::string& text) {
-  boost::system::error_code ec;
-  auto value = boost::json::parse(text, ec);
-  if (ec) throw StepError("not JSON: " + ec.message());
-  return value;
-}
-
-void runStep(Simulation& sim, const boost::json::value& line) {
-  if (!line.is_object()) throw StepError("a step must be a JSON object");
-  const StepFields fields(line.get_object());
-  const auto name = fields.string("do");
-  const auto& steps = allSteps();
-  const auto step = steps.find(name);
-  if (step == steps.end()) throw StepError("unknown step \"" + name + "\"");
-  sim.runStep(step->second, fields);
-}
 
 std::optional<std::vector<boost::json::value>> readTrace(const std::string& path, std::ostream& err) {
   std::ifstream in(path);
@@ -82,7 +48,8 @@ RunResult runScenarioFile(const std::string& path, const std::optional<std::stri
   sim.settle();
   for (const auto& line : contentLines(in)) {
     try {
-      runStep(sim, parseLine(line.text));
+      const auto step = readStep(line.text);
+      sim.runStep(*step.handler, StepFields(step.fields));
     } catch (const StepError& e) {
       err << path << ':' << line.number << ": " << e.what() << '\n';
       return kRunMalformed;
