@@ -12,6 +12,7 @@ Simulation::Simulation() : host_(trace_) {
   setLogSink([this](std::string_view line) { trace_.add("log", line); });
   setDataTaskStartObserver([this](const std::string& url) { trace_.add("http.get", url); });
   setDataTaskCompletionGate([this] { gate_.waitUntilOpen(); });
+  setUIObserver(&ui_);
 }
 
 Simulation::~Simulation() {
@@ -23,6 +24,7 @@ Simulation::~Simulation() {
   setDataTaskCompletionGate(nullptr);
   setDataTaskStartObserver(nullptr);
   setLogSink(nullptr);
+  setUIObserver(nullptr);
 }
 
 void Simulation::runStep(const StepHandler& handler, const StepFields& step) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sim/host/reference_host.h"
+#include "sim/host/ui_trace.h"
 #include "sim/scenario/step_fields.h"
 #include "sim/server/download_gate.h"
 #include "sim/server/scenario_server.h"
@@ -26,6 +27,8 @@ class Simulation {
 
   Trace& trace() { return trace_; }
   ReferenceHost& host() { return host_; }
+  // The headless screen: what the plugin shows, and the screen on top.
+  UITrace& ui() { return ui_; }
 
   // The runner's own HTTP server, started on first need; throws StepError when it cannot listen.
   ScenarioServer& server();
@@ -49,6 +52,7 @@ class Simulation {
   ReferenceHost host_;
   DownloadGate gate_;
   std::unique_ptr<ScenarioServer> server_;
+  UITrace ui_{trace_};
 };
 
 using StepTable = std::map<std::string, StepHandler, std::less<>>;
