@@ -1,6 +1,7 @@
 #include "subscriptions/show_tags_ui.h"
 
 #include "contracts/host/javascript_runner.h"
+#include "platform/bundle.h"
 #include "platform/log.h"
 #include "platform/ui/storyboard.h"
 #include "plugin/CVPushwren.h"
@@ -8,9 +9,13 @@
 namespace pushwren {
 
 void showTagsUI(CVPushwren& plugin, const std::shared_ptr<CVJavascriptRunner>& runner) {
+  showTagsUIFromBundle(plugin.getBundle(), runner);
+}
+
+void showTagsUIFromBundle(std::shared_ptr<NSBundle> bundle, const std::shared_ptr<CVJavascriptRunner>& runner) {
   // Without its storyboard the screen cannot be built; the page carries on without it.
   std::string whyNot;
-  const auto storyboard = UIStoryboard::storyboardWithName("CVPushwrenSubscriptions", plugin.getBundle(), &whyNot);
+  const auto storyboard = UIStoryboard::storyboardWithName("CVPushwrenSubscriptions", std::move(bundle), &whyNot);
   if (!storyboard) {
     NSLog("Cannot show the subscriptions screen: " + whyNot);
     return;
