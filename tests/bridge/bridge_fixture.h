@@ -1,0 +1,57 @@
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include <boost/json/parse.hpp>
+
+#include "plugin/CVPushwren.h"
+#include "tests/support/host_fixture.h"
+#include "tests/support/onesignal_mock.h"
+#include "tests/support/runner_mock.h"
+
+namespace pushwren::testing {
+
+inline boost::json::value json(std::string_view text) { return boost::json::parse(text); }
+inline boost::json::object jsonObject(std::string_view text) { return boost::json::parse(text).as_object(); }
+
+// A switched-on plugin with a strict SDK and a strict runner: any call a case does not expect
+// fails it, so each case also shows what a command leaves alone.
+class BridgeTest : public ::testing::Test {
+ protected:
+  BridgeTest() {
+    host.config->setOneSignalV5Enabled(true);
+    OneSignal::install(sdk);
+  }
+  ~BridgeTest() override { OneSignal::install(nullptr); }
+
+  // Sends a bridge URL with host "onesignal" and this path; data is JSON object text.
+  bool bridge(std::string_view path, std::string_view data = "{}") {
+    return bridgeUrl("corvane://onesignal" + std::string(path), data);
+  }
+  bool bridgeUrl(std::string_view url, std::string_view data = "{}") {
+    return plugin->shouldLoadRequestWithURL(runner, url, jsonObject(data));
+  }
+
+  // Ends one case of a table: its expectations are checked and forgotten.
+  void endCase() {
+    ::testing::Mock::VerifyAndClearExpectations(sdk.get());
+    ::testing::Mock::VerifyAndClearExpectations(runner.get());
+  }
+
+  void expectAnswer(std::string_view answer, const CallbackName& callback = boost::json::value("cb")) {
+    EXPECT_CALL(*runner, runJavascriptWithCallback(callback, jsonObject(answer)));
+  }
+
+  FreshHost host;
+  std::shared_ptr<::testing::StrictMock<OneSignalMock>> sdk = std::make_shared<::testing::StrictMock<OneSignalMock>>();
+  std::shared_ptr<::testing::StrictMock<InfoRunnerMock>> runner =
+      std::make_shared<::testing::StrictMock<InfoRunnerMock>>();
+  std::shared_ptr<CVPushwren> plugin = CVPushwren::make();
+};
+
+}  // namespace pushwren::testing
