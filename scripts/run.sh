@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The main job: builds the plugin and its reference host, then runs the example scenario through
-# the scenario runner and prints its trace.
+# The main job: builds the plugin and its reference host, then starts the playground on its
+# built-in defaults: open the address it prints in a browser; Ctrl-C stops it. Arguments go to
+# `pushwren-sim serve` (--port N, --config FILE, --manifest FILE).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target pushwren-sim
-exec build/bin/pushwren-sim run examples/launch-and-tap.jsonl "$@"
+exec build/bin/pushwren-sim serve "$@"

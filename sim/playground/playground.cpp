@@ -17,10 +17,9 @@ std::string Playground::openTab(std::weak_ptr<PageChannel> page) {
   return id;
 }
 
-void Playground::tabSaid(const std::string& runnerId, std::string_view message) {
-  tabs_.receive(runnerId, message);
-  publish();
-}
+// The panel hears of it with the next publishing tick, so the bridge's round trip does not wait
+// for the panel.
+void Playground::tabSaid(const std::string& runnerId, std::string_view message) { tabs_.receive(runnerId, message); }
 
 void Playground::closeTab(const std::string& runnerId) {
   tabs_.close(runnerId);
@@ -46,6 +45,7 @@ void Playground::stop() {
 
 void Playground::publish() {
   for (const auto& message : panel_.changes()) tabs_.broadcast(message);
+  tabs_.publishScreens();
 }
 
 void Playground::schedulePublish() {

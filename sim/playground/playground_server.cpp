@@ -27,6 +27,9 @@ void PlaygroundServer::accept() {
   acceptor_.async_accept(io_, [this](boost::system::error_code ec, boost::asio::ip::tcp::socket socket) {
     if (ec == boost::asio::error::operation_aborted || !acceptor_.is_open()) return;
     if (!ec) {
+      // A bridge answer is several small messages in a row; none may wait for the last one's ack.
+      boost::system::error_code ignored;
+      socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
       const auto session = std::make_shared<HttpSession>(std::move(socket), playground_, sessions_, port_);
       sessions_.add(session);
       session->start();

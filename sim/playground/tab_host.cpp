@@ -2,7 +2,10 @@
 
 #include <iostream>
 
+#include <boost/json/serialize.hpp>
+
 #include "sim/playground/page_messages.h"
+#include "sim/playground/screen_snapshot.h"
 
 namespace pushwren::sim::playground {
 
@@ -42,6 +45,15 @@ void TabHost::close(const std::string& runnerId) {
 
 void TabHost::broadcast(const std::string& message) {
   for (const auto& [id, tab] : tabs_) send(tab, message);
+}
+
+void TabHost::publishScreens() {
+  for (auto& [id, tab] : tabs_) {
+    auto screens = boost::json::serialize(presentedScreens(*tab.runner));
+    if (screens == tab.screensSent) continue;
+    send(tab, R"({"type":"screens","screens":)" + screens + "}");
+    tab.screensSent = std::move(screens);
+  }
 }
 
 void TabHost::readopt(const Tab& tab) { host_.adoptRunner(tab.runner); }

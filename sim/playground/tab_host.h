@@ -24,11 +24,15 @@ class TabHost {
 
   // To every open tab.
   void broadcast(const std::string& message);
+  // Tells each tab whose native screens changed what they show now:
+  //   {"type": "screens", "screens": [...]}   (see screen_snapshot.h)
+  void publishScreens();
 
  private:
   struct Tab {
     std::shared_ptr<TabRunner> runner;
     std::weak_ptr<PageChannel> page;
+    std::string screensSent = "[]";
   };
   // A step may have released or replaced the tab's runner; the tab itself is still there.
   void readopt(const Tab& tab);

@@ -11,6 +11,8 @@ const TAP_PRESETS = {
   none: null,
 };
 
+const TRACE_LINES_SHOWN = 1000;
+
 const $ = (id) => document.getElementById(id);
 
 function element(tag, className, text) {
@@ -25,6 +27,7 @@ export class Panel {
   #trace = $("trace");
   #traceCount = $("trace-count");
   #notices = $("notices");
+  #scrollPending = false;
 
   constructor() {
     this.#wireForms();
@@ -44,15 +47,26 @@ export class Panel {
     }
   }
 
+  // Keeps the newest lines; each keeps its number.
   appendTrace(from, lines) {
+    const added = document.createDocumentFragment();
     lines.forEach((line, i) => {
-      const item = element("li", `trace-line ${effectKind(line)}`);
-      item.value = from + i + 1;
-      item.textContent = JSON.stringify(line);
-      this.#trace.append(item);
+      const item = element("div", `trace-line ${effectKind(line)}`);
+      item.append(element("span", "trace-number", String(from + i + 1)), element("span", "", JSON.stringify(line)));
+      added.append(item);
     });
-    this.#traceCount.textContent = `${this.#trace.children.length} lines`;
-    this.#trace.scrollTop = this.#trace.scrollHeight;
+    this.#trace.append(added);
+    while (this.#trace.children.length > TRACE_LINES_SHOWN) this.#trace.firstElementChild.remove();
+    this.#traceCount.textContent = `${from + lines.length} lines`;
+    // Scrolling in the next frame lays the list out once, with the frame, not in the middle of
+    // the page's own work.
+    if (!this.#scrollPending) {
+      this.#scrollPending = true;
+      requestAnimationFrame(() => {
+        this.#scrollPending = false;
+        this.#trace.scrollTop = this.#trace.scrollHeight;
+      });
+    }
   }
 
   notice(text) {

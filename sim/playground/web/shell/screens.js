@@ -69,6 +69,14 @@ export class NativeScreens {
       }
       case "UITableView":
         return this.#table(view);
+      case "UISwitch": {
+        const toggle = element("input", "ui-switch");
+        toggle.type = "checkbox";
+        toggle.setAttribute("role", "switch");
+        toggle.checked = view.on;
+        toggle.disabled = true;
+        return toggle;
+      }
       default: {
         const container = element("div", "ui-view");
         for (const child of view.views ?? []) if (!child.hidden) container.append(this.#view(child));
@@ -87,14 +95,16 @@ export class NativeScreens {
         const item = element("li", "ui-table-row");
         const label = element("label");
         label.append(element("span", "ui-row-label", row.label ?? ""));
-        const toggle = element("input", "ui-switch");
-        toggle.type = "checkbox";
-        toggle.setAttribute("role", "switch");
-        toggle.checked = row.on;
-        toggle.addEventListener("change", () =>
-          this.#step({ do: "switch", section: sectionIndex, row: rowIndex, on: toggle.checked }),
-        );
-        label.append(toggle);
+        if (row.on !== null) {
+          const toggle = element("input", "ui-switch");
+          toggle.type = "checkbox";
+          toggle.setAttribute("role", "switch");
+          toggle.checked = row.on;
+          toggle.addEventListener("change", () =>
+            this.#step({ do: "switch", section: sectionIndex, row: rowIndex, on: toggle.checked }),
+          );
+          label.append(toggle);
+        }
         item.append(label);
         rows.append(item);
       });

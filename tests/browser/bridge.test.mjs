@@ -1,0 +1,92 @@
+// Pushwren.call: a promise of the answer map for commands that answer, undefined for the rest.
+import assert from "node:assert/strict";
+import { after, before, test } from "node:test";
+
+import { launchChromium, openPlayground, screenshot, startPlayground } from "./support/playground.mjs";
+
+let browser;
+let playground;
+let opened;
+before(async () => {
+  browser = await launchChromium();
+  playground = await startPlayground();
+  opened = await openPlayground(browser, playground);
+});
+after(async () => {
+  await browser?.close();
+  await playground?.stop();
+});
+
+const inPage = (script, arg) => opened.demoFrame().evaluate(script, arg);
+
+test("Pushwren.call sets and reads tags", async () => {
+  assert.deepEqual(await inPage(() => Pushwren.call("/tags/set", { tags: { city: "Lyon", team: "7" } })), {
+    success: true,
+  });
+  assert.deepEqual(await inPage(() => Pushwren.call("/tags/get")), {
+    success: true,
+    tags: { city: "Lyon", team: "7" },
+  });
+  // A JSON object as percent-encoded text is a tag map too; a list is not.
+  assert.deepEqual(await inPage(() => Pushwren.call("/tags/set", { tags: "%7B%22mood%22%3A%22sunny%22%7D" })), {
+    success: true,
+  });
+  assert.deepEqual(await inPage(() => Pushwren.call("/tags/set", { tags: "[1]" })), {
+    success: false,
+    error: "Invalid tags.",
+  });
+  assert.deepEqual(await inPage(() => Pushwren.call("/tags/delete", { tags: ["team"] })), { success: true });
+  assert.deepEqual(await inPage(() => Pushwren.call("/tags/get")), {
+    success: true,
+    tags: { city: "Lyon", mood: "sunny" },
+  });
+
+  // The same through the demo page's form.
+  await opened.demo.locator("#tag-key").fill("lang");
+  await opened.demo.locator("#tag-value").fill("fr");
+  await opened.demo.locator("#tag-form button[type=submit]").click();
+  await opened.demo.locator("#tags li", { hasText: "lang = fr" }).waitFor();
+  await screenshot(opened.page, "tags");
+});
+
+test("commands without an answer resolve with undefined, and each call gets its own answer", async () => {
+  const answers = await inPage(() =>
+    Promise.all([
+      Pushwren.call("/register"),
+      Pushwren.call("/login", { externalId: 42 }),
+      Pushwren.call("/login", {}),
+      Pushwren.call("/badge/set", { count: "3" }),
+      Pushwren.call("/info"),
+      Pushwren.call("/logout"),
+    ]),
+  );
+  assert.equal(answers[0], undefined);
+  assert.deepEqual(answers[1], { success: true });
+  assert.deepEqual(answers[2], { success: false, error: "Invalid user id" });
+  assert.equal(answers[3], undefined);
+  assert.equal(answers[4].externalId, "42");
+  assert.deepEqual(answers[4].subscription, { optedIn: true });
+  assert.deepEqual(answers[5], { success: true });
+  await opened.page.locator("#device-state dd", { hasText: /^3$/ }).waitFor();
+});
+
+test("Pushwren.call refuses what is not a command", async () => {
+  const refusals = await inPage(async () => {
+    const reasons = [];
+    for (const [path, data] of [["tags/get"], ["/tags/set", [1]], ["/tags/set", null]]) {
+      await Pushwren.call(path, data).catch((e) => reasons.push(`${e.name}: ${e.message}`));
+    }
+    return reasons;
+  });
+  assert.equal(refusals.length, 3);
+  for (const reason of refusals) assert.match(reason, /^TypeError: Pushwren\.call: /);
+});
+
+test("Pushwren.on hears an in-app message click", async () => {
+  await playground.step({ do: "inAppMessageClick", url: "https://example.com/offer", closingMessage: true });
+  await opened.demo.locator("#events li", { hasText: "In-app message click" }).waitFor();
+  assert.equal(
+    await opened.demo.locator("#events li", { hasText: "In-app message click" }).locator("code").textContent(),
+    JSON.stringify({ clickUrl: "https://example.com/offer", clickName: "", closesMessage: true }),
+  );
+});

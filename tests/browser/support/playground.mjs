@@ -1,0 +1,102 @@
+// Starts the playground (`pushwren-sim serve --port 0`) and a headless Chromium for the browser
+// tests and the round-trip benchmark.
+import { spawn } from "node:child_process";
+import { existsSync, mkdirSync } from "node:fs";
+import { createRequire } from "node:module";
+import { dirname, join, resolve } from "node:path";
+import { fileURLToPath } from "node:url";
+
+export const repoRoot = resolve(dirname(fileURLToPath(import.meta.url)), "../../..");
+const simulator = process.env.PUSHWREN_SIM ?? join(repoRoot, "build/bin/pushwren-sim");
+const screenshotDir = process.env.PUSHWREN_SCREENSHOT_DIR ?? join(repoRoot, "build/screenshots");
+const chromiumPath = "/usr/bin/chromium";
+
+// Chromium as root, headless, talking to nothing but 127.0.0.1.
+const CHROMIUM_ARGS = [
+  "--headless",
+  "--no-sandbox",
+  "--disable-gpu",
+  "--disable-quic",
+  "--no-first-run",
+  "--disable-background-networking",
+  "--disable-component-update",
+  "--disable-sync",
+];
+
+// Gives up on a playground that never says where it serves, instead of hanging the suite.
+const STARTUP_LIMIT_MS = 20000;
+
+export async function startPlayground(extraArgs = []) {
+  if (!existsSync(simulator)) {
+    throw new Error(`${simulator} is missing: build first (cmake --build build), or set PUSHWREN_SIM`);
+  }
+  const child = spawn(simulator, ["serve", "--port", "0", ...extraArgs], { stdio: ["ignore", "pipe", "pipe"] });
+  let stderr = "";
+  child.stderr.on("data", (chunk) => (stderr += chunk));
+  const exited = new Promise((done) => child.on("exit", (code, signal) => done({ code, signal })));
+
+  const url = await new Promise((done, fail) => {
+    let stdout = "";
+    const timer = setTimeout(() => fail(new Error(`the playground did not start: ${stderr}`)), STARTUP_LIMIT_MS);
+    child.stdout.on("data", (chunk) => {
+      stdout += chunk;
+      const found = /^Playground: (http:\/\/127\.0\.0\.1:\d+\/)$/m.exec(stdout);
+      if (found) {
+        clearTimeout(timer);
+        done(found[1]);
+      }
+    });
+    exited.then(({ code }) => fail(new Error(`the playground exited with ${code}: ${stderr}`)));
+  });
+
+  return {
+    url,
+    origin: new URL(url).origin,
+    get stderr() {
+      return stderr;
+    },
+    // Applies one scenario step to the live host, as the panel does.
+    async step(step) {
+      const response = await fetch(new URL("/steps", url), { method: "POST", body: JSON.stringify(step) });
+      const answer = await response.json();
+      if (!response.ok) throw new Error(`step ${JSON.stringify(step)} refused: ${answer.error}`);
+      return answer.trace;
+    },
+    // Stops it as a person's Ctrl-C would; resolves with how it exited.
+    async stop(signal = "SIGTERM") {
+      if (child.exitCode === null && child.signalCode === null) child.kill(signal);
+      return exited;
+    },
+  };
+}
+
+export async function launchChromium() {
+  const require = createRequire(import.meta.url);
+  let chromium;
+  try {
+    ({ chromium } = require("playwright-core"));
+  } catch (e) {
+    throw new Error("playwright-core is missing: run `npm ci` in the repository root (scripts/test.sh does)");
+  }
+  if (!existsSync(chromiumPath)) {
+    throw new Error(`${chromiumPath} is missing: run PUSHWREN_SETUP_EXTRAS=browser bash scripts/setup.sh`);
+  }
+  return chromium.launch({ executablePath: chromiumPath, args: CHROMIUM_ARGS });
+}
+
+// Opens the playground in a new tab and waits until its page has loaded in the web view.
+export async function openPlayground(browser, playground) {
+  const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
+  const page = await context.newPage();
+  await page.goto(playground.url);
+  const demo = page.frameLocator("#web-view");
+  await demo.locator("#info dt", { hasText: "OneSignal id" }).waitFor();
+  return { context, page, demo, demoFrame: () => page.frames().find((frame) => frame.url().includes("/demo/")) };
+}
+
+export async function screenshot(page, name) {
+  mkdirSync(screenshotDir, { recursive: true });
+  const path = join(screenshotDir, `${name}.png`);
+  await page.screenshot({ path });
+  return path;
+}
