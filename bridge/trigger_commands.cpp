@@ -32,7 +32,8 @@ void pauseInAppMessages(const BridgeRequest& request) {
 }
 
 void setInAppMessageClickHandler(const BridgeRequest& request) {
-  // A missing handler clears the stored one: in-app message clicks then stay with the native side.
+  // A missing handler clears the stored one: in-app message clicks are then no longer reported to
+  // the page.
   const auto* handler = request.entry("handler");
   request.plugin.setInAppMessageCallback(handler ? std::optional<boost::json::value>(*handler) : std::nullopt);
 }
