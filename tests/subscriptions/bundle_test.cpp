@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "platform/bundle.h"
+#include "plugin/CVPushwren.h"
+#include "subscriptions/resource_bundle.h"
+#include "tests/subscriptions/temp_directory.h"
+
+namespace pushwren {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path resolved(const fs::path& path) { return fs::weakly_canonical(path); }
+
+TEST(GetBundle, FindsTheResourceBundleBesideThePluginsLibrary) {
+  const auto bundle = CVPushwren::make()->getBundle();
+  ASSERT_TRUE(bundle);
+  EXPECT_EQ(resolved(bundle->bundleURL()), resolved(fs::path(PUSHWREN_LIBRARY_DIR) / "OneSignalV5Resources.bundle"));
+  EXPECT_TRUE(bundle->URLForResource("CVPushwrenSubscriptions", "storyboard"));
+}
+
+TEST(NSBundle, TheMainBundleIsTheExecutablesDirectory) {
+  static const char inThisExecutable = 0;
+  const auto main = NSBundle::mainBundle();
+  const auto ofCode = NSBundle::bundleContainingAddress(&inThisExecutable);
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(ofCode);
+  EXPECT_EQ(resolved(main->bundleURL()), resolved(PUSHWREN_TEST_BINARY_DIR));
+  EXPECT_EQ(resolved(ofCode->bundleURL()), resolved(PUSHWREN_TEST_BINARY_DIR));
+}
+
+TEST(NSBundle, ABundleIsADirectoryThatExists) {
+  const testing::TempDirectory directory;
+  const auto file = directory.write("file.bundle", "not a directory");
+  EXPECT_TRUE(NSBundle::bundleWithURL(directory.path()));
+  EXPECT_FALSE(NSBundle::bundleWithURL(directory.path() / "missing.bundle"));
+  EXPECT_FALSE(NSBundle::bundleWithURL(file));
+  EXPECT_FALSE(NSBundle::bundleWithURL(""));
+}
+
+TEST(ResourceBundle, ThePluginsOwnWinsOverTheMainBundles) {
+  const struct {
+    const char* what;
+    bool inPlugin;
+    bool inMain;
+    const char* found;  // "plugin", "main" or "none"
+  } cases[] = {
+      {"in both", true, true, "plugin"},
+      {"in the plugin's bundle only", true, false, "plugin"},
+      {"in the main bundle only", false, true, "main"},
+      {"in neither", false, false, "none"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const testing::TempDirectory plugin, main;
+    if (c.inPlugin) fs::create_directory(plugin.path() / kResourceBundleName);
+    if (c.inMain) fs::create_directory(main.path() / kResourceBundleName);
+    const auto bundle =
+        resourceBundleIn(NSBundle::bundleWithURL(plugin.path()), NSBundle::bundleWithURL(main.path()));
+    const std::string found = !bundle                                                    ? "none"
+                              : bundle->bundleURL() == plugin.path() / kResourceBundleName ? "plugin"
+                              : bundle->bundleURL() == main.path() / kResourceBundleName   ? "main"
+                                                                                           : "elsewhere";
+    EXPECT_EQ(found, c.found);
+  }
+}
+
+TEST(ResourceBundle, WithoutAPluginBundleTheMainBundleIsAsked) {
+  const testing::TempDirectory main;
+  fs::create_directory(main.path() / kResourceBundleName);
+  const auto bundle = resourceBundleIn(nullptr, NSBundle::bundleWithURL(main.path()));
+  ASSERT_TRUE(bundle);
+  EXPECT_EQ(bundle->bundleURL(), main.path() / kResourceBundleName);
+}
+
+}  // namespace
+}  // namespace pushwren
