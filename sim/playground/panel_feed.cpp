@@ -3,6 +3,12 @@
 #include <boost/json/serialize.hpp>
 
 namespace pushwren::sim::playground {
+namespace {
+
+// A tab that opens late gets the newest lines only: the panel shows no more than these.
+constexpr std::size_t kSnapshotLines = 1000;
+
+}  // namespace
 
 std::vector<std::string> PanelFeed::changes() {
   std::vector<std::string> messages;
@@ -20,7 +26,8 @@ std::vector<std::string> PanelFeed::changes() {
 }
 
 std::vector<std::string> PanelFeed::snapshot() const {
-  std::vector<std::string> messages{traceMessage(0, traceSent_)};
+  const auto from = traceSent_ > kSnapshotLines ? traceSent_ - kSnapshotLines : 0;
+  std::vector<std::string> messages{traceMessage(from, traceSent_)};
   if (!deviceSent_.empty()) messages.push_back(deviceSent_);
   return messages;
 }

@@ -20,7 +20,8 @@ class PanelFeed {
 
   // What changed since the last call: new trace lines, a changed device state.
   std::vector<std::string> changes();
-  // Everything the last changes() reported, for a tab that has just opened.
+  // What the last changes() reported, for a tab that has just opened: the newest trace lines
+  // and the device state.
   std::vector<std::string> snapshot() const;
 
  private:

@@ -72,7 +72,11 @@ interface PushwrenClient {
    * client's own.
    */
   call<P extends keyof PushwrenCommands>(path: P, data?: PushwrenCommands[P][0]): Promise<PushwrenCommands[P][1]>;
-  call(path: string, data?: Record<string, unknown>): Promise<unknown>;
+  /** A path of no known command: answered, if at all, with whatever the host sends. */
+  call<P extends string>(
+    path: P extends keyof PushwrenCommands ? never : P,
+    data?: Record<string, unknown>,
+  ): Promise<unknown>;
 
   /** Listens for an event; the returned function stops listening. */
   on<E extends keyof PushwrenEvents>(name: E, listener: PushwrenEvents[E]): () => void;
