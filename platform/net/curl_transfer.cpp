@@ -6,8 +6,6 @@
 namespace pushwren {
 namespace {
 
-URLError unsupported(std::string why) { return URLError{"unsupported URL: " + std::move(why)}; }
-
 std::string lowercase(std::string_view text) {
   std::string lower(text);
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -15,27 +13,6 @@ std::string lowercase(std::string_view text) {
 }
 
 }  // namespace
-
-std::optional<URLError> unusableURL(std::string_view url) {
-  if (url.empty()) return unsupported("the URL is empty");
-  // libcurl reads the URL as a C string and would silently fetch a shortened one.
-  for (const unsigned char c : url) {
-    if (c <= ' ' || c == 0x7f) return unsupported("the URL contains blanks or control characters");
-  }
-  const auto colon = url.find(':');
-  const auto scheme = url.substr(0, colon == std::string_view::npos ? 0 : colon);
-  const bool wellFormed = !scheme.empty() && std::isalpha(static_cast<unsigned char>(scheme[0])) &&
-                          std::all_of(scheme.begin(), scheme.end(), [](unsigned char c) {
-                            return std::isalnum(c) || c == '+' || c == '-' || c == '.';
-                          });
-  // Without a scheme libcurl would guess one; a relative URL is not something to fetch.
-  if (!wellFormed) return unsupported("\"" + std::string(url) + "\" has no scheme");
-  const auto name = lowercase(scheme);
-  if (name != "http" && name != "https" && name != "file") {
-    return unsupported("the scheme \"" + std::string(scheme) + "\" is not supported");
-  }
-  return std::nullopt;
-}
 
 CurlTransfer::CurlTransfer(const std::string& url, const URLSessionConfiguration& configuration)
     : easy_(curl_easy_init()),

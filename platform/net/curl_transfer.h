@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include <curl/curl.h>
 
@@ -11,10 +9,6 @@
 #include "platform/net/url_session.h"
 
 namespace pushwren {
-
-// Why a URL cannot be fetched at all (empty, no scheme, a scheme other than http, https or file,
-// blanks or control characters), or none when it may be handed to the transfer.
-std::optional<URLError> unusableURL(std::string_view url);
 
 // One GET as a libcurl easy handle: redirects followed up to a limit, no headers of its own, no
 // cache, the configured patience and body limit. The worker drives the handle; this object keeps

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/net/curl_transfer.h"
+#include "platform/net/url_check.h"
 
 namespace pushwren {
 namespace {

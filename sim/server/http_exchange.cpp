@@ -49,6 +49,8 @@ void HttpExchange::answer(const ServedResponse& served) {
       response_.prepare_payload();
     }
     for (const auto& [name, value] : served.headers) response_.set(name, value);
+    // A body sent in chunks has no length up front.
+    if (response_.chunked()) response_.erase(http::field::content_length);
     response_.keep_alive(false);
   } catch (const std::exception&) {
     // Only a response that unservable() refuses gets here; the client sees the connection close.
