@@ -14,24 +14,24 @@
 namespace pushwren {
 namespace {
 
-std::shared_ptr<UIView> makeView(const StoryboardView& spec) {
+std::shared_ptr<UIView> makeView(const StoryboardView& entry) {
   std::shared_ptr<UIView> view;
-  if (spec.viewClass == "UILabel") {
+  if (entry.viewClass == "UILabel") {
     auto label = std::make_shared<UILabel>();
-    label->setText(spec.text);
+    label->setText(entry.text);
     view = label;
-  } else if (spec.viewClass == "UIButton") {
+  } else if (entry.viewClass == "UIButton") {
     auto button = std::make_shared<UIButton>();
-    button->setTitle(spec.title);
+    button->setTitle(entry.title);
     view = button;
-  } else if (spec.viewClass == "UIActivityIndicatorView") {
+  } else if (entry.viewClass == "UIActivityIndicatorView") {
     auto indicator = std::make_shared<UIActivityIndicatorView>();
-    if (spec.animating) indicator->startAnimating();
+    if (entry.animating) indicator->startAnimating();
     view = indicator;
   } else {
     view = std::make_shared<UIView>();
   }
-  view->setAccessibilityIdentifier(spec.identifier);
+  view->setAccessibilityIdentifier(entry.identifier);
   return view;
 }
 
@@ -82,14 +82,14 @@ void UIStoryboard::loadSceneContents(const std::shared_ptr<UIViewController>& co
   }
 
   std::vector<std::pair<std::shared_ptr<UIView>, StoryboardEmbed>> containers;
-  for (const auto& spec : scene->second.views) {
-    const auto view = makeView(spec);
+  for (const auto& entry : scene->second.views) {
+    const auto view = makeView(entry);
     root->addSubview(view);
-    if (spec.outlet) controller->connectOutlet(*spec.outlet, view);
+    if (entry.outlet) controller->connectOutlet(*entry.outlet, view);
     if (const auto control = std::dynamic_pointer_cast<UIControl>(view)) {
-      for (const auto& action : spec.actions) control->addTarget(controller->actionForSelector(action.selector), action.event);
+      for (const auto& action : entry.actions) control->addTarget(controller->actionForSelector(action.selector), action.event);
     }
-    if (spec.embed) containers.emplace_back(view, *spec.embed);
+    if (entry.embed) containers.emplace_back(view, *entry.embed);
   }
 
   // Embed segues run once every outlet is connected.

@@ -12,7 +12,7 @@ std::shared_ptr<UITableViewCell> UITableView::dequeueReusableCellWithIdentifier(
                                                                                 const NSIndexPath&) {
   if (auto queued = reuseQueue_.find(reuseIdentifier); queued != reuseQueue_.end() && !queued->second.empty()) {
     auto cell = std::move(queued->second.front());
-    queued->second.erase(queued->second.begin());
+    queued->second.pop_front();
     return cell;
   }
   const auto prototype = prototypes_.find(reuseIdentifier);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -66,7 +67,7 @@ class UITableView : public UIView {
 
   std::weak_ptr<UITableViewDataSource> dataSource_;
   std::map<std::string, UITableViewCellStyle, std::less<>> prototypes_;
-  std::map<std::string, std::vector<std::shared_ptr<UITableViewCell>>, std::less<>> reuseQueue_;
+  std::map<std::string, std::deque<std::shared_ptr<UITableViewCell>>, std::less<>> reuseQueue_;
   std::vector<DisplayedSection> displayed_;
 };
 

@@ -22,11 +22,11 @@ void UIViewController::loadView() { view_ = std::make_shared<UIView>(); }
 
 void UIViewController::presentViewController(std::shared_ptr<UIViewController> controller, bool,
                                              std::function<void()> completion) {
-  if (!controller || controller.get() == this || closed_ || presented_ || controller->presentingViewController()) {
+  if (!controller || controller.get() == this || !isShowing() || presented_ || controller->presentingViewController()) {
     return;
   }
   controller->presenting_ = weak_from_this();
-  controller->closed_ = false;
+  controller->showing_ = Showing::Presented;
   presented_ = controller;
   controller->view();
   if (auto* observer = uiObserver()) observer->viewControllerPresented(*this, controller);
@@ -50,11 +50,15 @@ void UIViewController::dismissViewControllerAnimated(bool, std::function<void()>
   if (completion) completion();
 }
 
+bool UIViewController::isShowing() const {
+  return showing_ == Showing::AsRoot || (showing_ == Showing::Presented && !presenting_.expired());
+}
+
 void UIViewController::close() {
   // Whatever this screen presented goes with it.
   for (auto screen = shared_from_this(); screen;) {
     screen->presenting_.reset();
-    screen->closed_ = true;
+    screen->showing_ = Showing::Closed;
     screen = std::exchange(screen->presented_, nullptr);
   }
 }

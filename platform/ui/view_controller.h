@@ -29,8 +29,9 @@ class UIViewController : public std::enable_shared_from_this<UIViewController> {
   bool isViewLoaded() const { return view_ != nullptr; }
 
   // Presents `controller` over this screen and loads its view. Nothing happens, and the
-  // completion does not run, when this screen has been closed or already presents another, or
-  // when `controller` is none or already shown.
+  // completion does not run, when this screen no longer shows (it was dismissed, or the screen
+  // that presented it has gone) or already presents another, or when `controller` is none or
+  // already shown.
   virtual void presentViewController(std::shared_ptr<UIViewController> controller, bool animated,
                                      std::function<void()> completion);
   // Closes the screen this controller presented or, when it presented none, its own screen.
@@ -63,12 +64,15 @@ class UIViewController : public std::enable_shared_from_this<UIViewController> {
   void setView(std::shared_ptr<UIView> view) { view_ = std::move(view); }
 
  private:
+  // A screen shows while it is a root (never presented) or while its presenter still holds it.
+  enum class Showing { AsRoot, Presented, Closed };
+  bool isShowing() const;
   void close();
 
   std::shared_ptr<UIView> view_;
   std::shared_ptr<UIViewController> presented_;
   std::weak_ptr<UIViewController> presenting_;
-  bool closed_ = false;
+  Showing showing_ = Showing::AsRoot;
   std::vector<std::shared_ptr<UIViewController>> children_;
   std::weak_ptr<UIViewController> parent_;
   std::shared_ptr<UIStoryboard> storyboard_;

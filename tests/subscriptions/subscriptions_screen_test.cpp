@@ -181,18 +181,29 @@ TEST_F(SubscriptionsScreen, ClosingWhileTheDownloadRunsDoesNotCancelIt) {
   expectLines({kShown, kSpinnerStops, kTableRevealed});
 }
 
-TEST_F(SubscriptionsScreen, AFailureAfterClosingShowsNoAlert) {
-  step(R"({"do": "serve", "path": "/m.json", "hold": true, "status": 404})");
-  step(kOpen);
-  step(R"({"do": "tap", "button": "close"})");
-  mark = sim.trace().size();
-  step(R"({"do": "release", "path": "/m.json"})");
-  expectLines({log("Got status 404 when retrieving http://{server}/m.json")});
-  EXPECT_FALSE(sim.ui().topmostScreen());
-  // The runner is free to show the screen again.
-  step(R"({"do": "serve", "path": "/m.json", "body": "{}"})");
-  step(kOpen);
-  expectLines(opening() + std::vector<std::string>{R"(["ui.table", []])", kSpinnerStops, kTableRevealed});
+TEST_F(SubscriptionsScreen, AFailureAfterTheScreenHasGoneShowsNoAlert) {
+  const struct {
+    const char* what;
+    const char* gone;
+  } cases[] = {
+      {"closed", R"({"do": "tap", "button": "close"})"},
+      {"its runner let go", R"({"do": "releaseRunner", "id": "r1"})"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    step(R"({"do": "serve", "path": "/m.json", "hold": true, "status": 404})");
+    step(kOpen);
+    step(c.gone);
+    mark = sim.trace().size();
+    step(R"({"do": "release", "path": "/m.json"})");
+    expectLines({log("Got status 404 when retrieving http://{server}/m.json")});
+    EXPECT_FALSE(sim.ui().topmostScreen());
+    // The runner is free to show the screen again.
+    step(R"({"do": "serve", "path": "/m.json", "body": "{}"})");
+    step(kOpen);
+    expectLines(opening() + std::vector<std::string>{R"(["ui.table", []])", kSpinnerStops, kTableRevealed});
+    step(R"({"do": "tap", "button": "close"})");
+  }
 }
 
 TEST_F(SubscriptionsScreen, StepsThatCannotReachTheScreenAreRefused) {
