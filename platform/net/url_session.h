@@ -44,10 +44,11 @@ class URLSessionDataTask {
   virtual void resume() = 0;
 };
 
-// Transfers on a background queue owned by the session. Completion handlers run there, one at a
-// time, and keep what they capture alive until they have run. A task needs neither its session
-// nor itself to be kept: once resumed it runs to its completion. From resume() until its
-// completion handler has returned, a task counts as MainQueue::OutsideWork.
+// Transfers on a background queue, never the caller's thread: one worker thread serves every
+// session, so completion handlers run one at a time. A handler keeps what it captures alive until
+// it has run, and nothing cancels it. A task needs neither its session nor itself to be kept: once
+// resumed it runs to its completion. From resume() until its completion handler has returned, a
+// task counts as MainQueue::OutsideWork. Nothing is cached: every task goes to the network.
 class URLSession {
  public:
   virtual ~URLSession() = default;
@@ -63,7 +64,7 @@ class URLSession {
 using DataTaskStartObserver = std::function<void(const std::string& url)>;
 void setDataTaskStartObserver(DataTaskStartObserver observer);
 
-// Called on the session's queue before each completion handler and may block there: a host that
+// Called on the sessions' queue before each completion handler and may block there: a host that
 // wants a download's outcome to come after its own work holds it here (the scenario runner holds
 // it until the step that started the download has returned). Empty removes the gate.
 using DataTaskCompletionGate = std::function<void()>;
