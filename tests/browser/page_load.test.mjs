@@ -21,6 +21,7 @@ test("the page loads and gets the two info calls", async () => {
     assert.deepEqual(await demoEvents(demo), ["info (tavio_onesignal_info)", "info (corvane_onesignal_info)"]);
     assert.equal(await demo.locator("#info dd").nth(4).textContent(), "no", "not opted in yet");
     assert.equal(await page.locator("#runner-id").textContent(), "tab-1");
+    await demo.locator("#events").scrollIntoViewIfNeeded();
     await screenshot(page, "page-load");
   } finally {
     assert.deepEqual(await playground.stop("SIGINT"), { code: 0, signal: null }, "stops cleanly with a tab open");
@@ -44,6 +45,7 @@ test("a tap sent before the page loaded is delivered after the load", async () =
       await demo.locator("#events li", { hasText: "Notification opened" }).locator("code").textContent(),
       JSON.stringify({ story: 7, title: "Match report" }),
     );
+    await demo.locator("#events").scrollIntoViewIfNeeded();
     await screenshot(page, "tap-before-load");
   } finally {
     await playground.stop();

@@ -62,10 +62,13 @@ export async function startPlayground(extraArgs = []) {
       if (!response.ok) throw new Error(`step ${JSON.stringify(step)} refused: ${answer.error}`);
       return answer.trace;
     },
-    // Stops it as a person's Ctrl-C would; resolves with how it exited.
+    // Stops it as a person's Ctrl-C would. A stop that is not clean (a crash, a sanitizer's
+    // report) fails the test that stops it.
     async stop(signal = "SIGTERM") {
       if (child.exitCode === null && child.signalCode === null) child.kill(signal);
-      return exited;
+      const exit = await exited;
+      if (exit.code !== 0) throw new Error(`the playground exited with ${JSON.stringify(exit)}: ${stderr}`);
+      return exit;
     },
   };
 }
