@@ -68,6 +68,7 @@ test("commands without an answer resolve with undefined, and each call gets its 
   assert.deepEqual(answers[4].subscription, { optedIn: true });
   assert.deepEqual(answers[5], { success: true });
   await opened.page.locator("#device-state dd", { hasText: /^3$/ }).waitFor();
+  await screenshot(opened.page, "calls-without-answers");
 });
 
 test("Pushwren.call refuses what is not a command", async () => {
@@ -80,6 +81,7 @@ test("Pushwren.call refuses what is not a command", async () => {
   });
   assert.equal(refusals.length, 3);
   for (const reason of refusals) assert.match(reason, /^TypeError: Pushwren\.call: /);
+  await screenshot(opened.page, "call-refusals");
 });
 
 test("Pushwren.on hears an in-app message click", async () => {
@@ -89,4 +91,6 @@ test("Pushwren.on hears an in-app message click", async () => {
     await opened.demo.locator("#events li", { hasText: "In-app message click" }).locator("code").textContent(),
     JSON.stringify({ clickUrl: "https://example.com/offer", clickName: "", closesMessage: true }),
   );
+  await opened.demo.locator("#events").scrollIntoViewIfNeeded();
+  await screenshot(opened.page, "in-app-message-click");
 });

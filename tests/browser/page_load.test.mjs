@@ -70,7 +70,8 @@ test("a tap with a page of the site opens it in the web view", async () => {
 test("closing the tab lets go of its runner", async () => {
   const playground = await startPlayground();
   try {
-    const { context } = await openPlayground(browser, playground);
+    const { context, page } = await openPlayground(browser, playground);
+    await screenshot(page, "tab-before-closing");
     await context.close();
     // The host hears of the closed tab when its connection ends, which may come just after the
     // browser has closed it; until then a tap still reaches the page.

@@ -105,6 +105,8 @@ test("bridge data and callback names cannot run script in the page", async () =>
     );
     await page.locator(".notice", { hasText: 'Refused to call "alert(1)"' }).waitFor();
     assert.deepEqual(dialogs, []);
+    await demo.locator("#tags").scrollIntoViewIfNeeded();
+    await screenshot(page, "hostile-data");
   } finally {
     await context.close();
   }

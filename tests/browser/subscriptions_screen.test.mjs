@@ -72,6 +72,7 @@ test("the playground serves the manifest it is given", async () => {
     const rows = page.locator(".native-screen .ui-table-row");
     await rows.first().waitFor();
     assert.deepEqual(await rows.allTextContents(), ["Releases"]);
+    await screenshot(page, "manifest-from-file");
   } finally {
     await playground.stop();
   }
