@@ -15,7 +15,11 @@ std::optional<std::string> configString(Simulation& sim, std::string_view name, 
   if (!value.is_string()) wrongKind(name, "a string or null");
   std::string text(value.get_string());
   constexpr std::string_view placeholder = "{server}";
-  if (const auto at = text.find(placeholder); at != std::string::npos) text.replace(at, placeholder.size(), sim.serverAddress());
+  for (auto at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at)) {
+    const auto address = sim.serverAddress();
+    text.replace(at, placeholder.size(), address);
+    at += address.size();
+  }
   return text;
 }
 
