@@ -3,7 +3,7 @@
 
     report.py BENCHMARK_JSON [ROUND_TRIP_JSON] OUT_JSON
 
-A benchmark BM_Name/ARG is paired with BM_NameFloor/ARG. Times are compared as value/floor;
+A benchmark BM_Name/ARG is paired with BM_NameFloor/ARG; with repetitions, medians are used. Times are compared as value/floor;
 throughputs (bytes or items per second) as floor/value, so lower is better everywhere. A
 benchmark that reports the counters `value` and `floor` itself (memory) is taken as it reports.
 """
@@ -37,7 +37,13 @@ def measure(entry, kind):
 
 
 def rows_from_benchmarks(data):
-    runs = {e["name"]: e for e in data["benchmarks"] if e.get("run_type", "iteration") == "iteration"}
+    # With repetitions, the median of each benchmark stands for it; without, its single run.
+    runs = {}
+    for e in data["benchmarks"]:
+        if e.get("run_type", "iteration") == "iteration":
+            runs.setdefault(e.get("run_name", e["name"]), e)
+        elif e.get("aggregate_name") == "median":
+            runs[e["run_name"]] = e
     rows = []
     for name, entry in runs.items():
         family, arg = split(name)

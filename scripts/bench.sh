@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in Release, runs them, and writes build/bench/results.json with each
-# measurement beside its floor; prints the table. Not part of the test command.
+# Every benchmark, in one command: builds the benchmarks and the reference host in Release, runs
+# the Google Benchmark suite and the browser's bridge round trip, and writes
+# build/bench/results.json with each measurement beside its floor; prints the table.
+# Not part of the test command.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+PUSHWREN_SETUP_EXTRAS="${PUSHWREN_SETUP_EXTRAS:-} browser" bash scripts/setup.sh
+if [[ ! -f node_modules/.package-lock.json || package-lock.json -nt node_modules/.package-lock.json ]]; then
+  npm ci --no-audit --no-fund
+fi
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPUSHWREN_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release -j"$(nproc)" --target pushwren_bench
+cmake --build build/release -j"$(nproc)" --target pushwren_bench pushwren-sim
 mkdir -p build/bench
-build/release/bin/pushwren_bench --benchmark_format=json --benchmark_out=build/bench/benchmarks.json \
-  --benchmark_out_format=json --benchmark_min_time=0.2 >/dev/null
+echo "== Google Benchmark suite" >&2
+build/release/bin/pushwren_bench --benchmark_out=build/bench/benchmarks.json --benchmark_out_format=json \
+  --benchmark_min_time=0.5 --benchmark_repetitions="${PUSHWREN_BENCH_REPETITIONS:-3}" \
+  --benchmark_report_aggregates_only=true "$@" >&2
+echo "== bridge round trip in the browser" >&2
+PUSHWREN_SIM="$PWD/build/release/bin/pushwren-sim" node bench/browser/round_trip.mjs >&2
 python3 bench/report.py build/bench/benchmarks.json build/bench/round_trip.json build/bench/results.json

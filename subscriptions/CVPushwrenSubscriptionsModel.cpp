@@ -1,5 +1,7 @@
 #include "subscriptions/CVPushwrenSubscriptionsModel.h"
 
+#include <boost/json/monotonic_resource.hpp>
+
 #include "subscriptions/json_document.h"
 
 namespace pushwren {
@@ -37,7 +39,10 @@ std::shared_ptr<CVPushwrenSubscriptionsSection> readSection(const json::object& 
 }  // namespace
 
 std::shared_ptr<CVPushwrenSubscriptionsModel> CVPushwrenSubscriptionsModel::modelWithJSONData(std::string_view data) {
-  const auto document = readJSONDocument(data);
+  // The document lives only while the model is read out of it, so it takes its memory from an
+  // arena that is let go in one piece.
+  boost::json::monotonic_resource arena;
+  const auto document = readJSONDocument(data, &arena);
   if (!document) return nullptr;
   auto model = std::make_shared<CVPushwrenSubscriptionsModel>();
   const auto* top = document->if_object();

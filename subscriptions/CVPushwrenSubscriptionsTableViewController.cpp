@@ -19,7 +19,7 @@ typename List::value_type elementAt(const List& list, long index) {
 void CVPushwrenSubscriptionsTableViewController::viewDidLoad() {
   UITableViewController::viewDidLoad();
   view()->setHidden(true);
-  setSwitchTagToItem(std::make_shared<CVPushwrenSubscriptionItems>());
+  setSwitchTagToItem(std::make_shared<CVPushwrenSwitchRegister>());
 }
 
 void CVPushwrenSubscriptionsTableViewController::loadModel(std::shared_ptr<CVPushwrenSubscriptionsModel> model) {
@@ -68,7 +68,7 @@ std::shared_ptr<UITableViewCell> CVPushwrenSubscriptionsTableViewController::cel
 
   auto tagToItem = switchTagToItem();
   if (!tagToItem) {
-    tagToItem = std::make_shared<CVPushwrenSubscriptionItems>();
+    tagToItem = std::make_shared<CVPushwrenSwitchRegister>();
     setSwitchTagToItem(tagToItem);
   }
   // A reused cell's old switch is replaced too: its tag stays in the register for good.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,7 +19,11 @@ namespace pushwren {
 // Every row switch is found again only through its tag, an index into `switchTagToItem`: each
 // cell the table asks for gets a new switch and a new register entry, so tags count the cells
 // asked for since the view loaded. Entries are never removed or reused, so a switch's tag always
-// leads to its own row's item.
+// leads to its own row's item. The register is a deque: it grows for as long as the screen shows,
+// and a deque takes memory in small blocks as it goes, where a vector would hold up to twice its
+// entries and copy them all at each growth.
+using CVPushwrenSwitchRegister = std::deque<std::shared_ptr<CVPushwrenSubscriptionItem>>;
+
 class CVPushwrenSubscriptionsTableViewController : public UITableViewController {
  public:
   static constexpr const char* kClassName = "CVPushwrenSubscriptionsTableViewController";
@@ -38,8 +43,8 @@ class CVPushwrenSubscriptionsTableViewController : public UITableViewController 
 
   std::shared_ptr<CVPushwrenSubscriptionsModel> model() const { return model_.get(); }
   void setModel(std::shared_ptr<CVPushwrenSubscriptionsModel> model) { model_.set(std::move(model)); }
-  std::shared_ptr<CVPushwrenSubscriptionItems> switchTagToItem() const { return switchTagToItem_.get(); }
-  void setSwitchTagToItem(std::shared_ptr<CVPushwrenSubscriptionItems> items) { switchTagToItem_.set(std::move(items)); }
+  std::shared_ptr<CVPushwrenSwitchRegister> switchTagToItem() const { return switchTagToItem_.get(); }
+  void setSwitchTagToItem(std::shared_ptr<CVPushwrenSwitchRegister> items) { switchTagToItem_.set(std::move(items)); }
 
  protected:
   void viewDidLoad() override;
@@ -49,7 +54,7 @@ class CVPushwrenSubscriptionsTableViewController : public UITableViewController 
   std::shared_ptr<const CVPushwrenSubscriptionItems> itemsOfSection(long section) const;
 
   AtomicProperty<std::shared_ptr<CVPushwrenSubscriptionsModel>> model_;
-  AtomicProperty<std::shared_ptr<CVPushwrenSubscriptionItems>> switchTagToItem_;
+  AtomicProperty<std::shared_ptr<CVPushwrenSwitchRegister>> switchTagToItem_;
 };
 
 }  // namespace pushwren

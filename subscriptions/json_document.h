@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include <boost/json/storage_ptr.hpp>
 #include <boost/json/value.hpp>
 
 namespace pushwren {
@@ -15,7 +16,8 @@ namespace pushwren {
 std::optional<std::string> jsonTextAsUTF8(std::string_view bytes);
 
 // A JSON document whose top level is an object or an array, as the manifest reader accepts it.
-// None for anything else: a bare top-level value, bytes that are not JSON text.
-std::optional<boost::json::value> readJSONDocument(std::string_view bytes);
+// None for anything else: a bare top-level value, bytes that are not JSON text. The document's
+// memory comes from `storage` (default: the heap).
+std::optional<boost::json::value> readJSONDocument(std::string_view bytes, boost::json::storage_ptr storage = {});
 
 }  // namespace pushwren

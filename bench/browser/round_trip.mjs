@@ -4,8 +4,8 @@
 //     "bridgeWithLiveTrace": { ... } }
 // with times in milliseconds. The device panel's live trace draws in the page's own thread, so
 // "bridge" is measured with it hidden, and "bridgeWithLiveTrace" with it showing, as a person
-// sees it. Run it with `bash bench/browser/run.sh` (it builds in Release
-// first), or `node bench/browser/round_trip.mjs` against PUSHWREN_SIM or build/bin/pushwren-sim.
+// sees it. scripts/bench.sh runs it against a Release build; `node bench/browser/round_trip.mjs`
+// alone runs it against PUSHWREN_SIM or build/bin/pushwren-sim.
 import { mkdirSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 

@@ -4,6 +4,8 @@
 #include <boost/beast/core/buffers_to_string.hpp>
 #include <boost/beast/websocket.hpp>
 
+#include <iostream>
+
 namespace pushwren::sim::playground {
 namespace beast = boost::beast;
 namespace websocket = beast::websocket;
@@ -42,6 +44,11 @@ void WebSocketSession::read() {
 }
 
 void WebSocketSession::onRead(beast::error_code ec, std::size_t) {
+  if (ec == websocket::error::message_too_big) {
+    // The page sees the close (1009, or 1006 when it was still sending); the person reads why here.
+    std::cerr << "playground: " << (runnerId_.empty() ? std::string("echo") : runnerId_) << ": a message over "
+              << kLargestMessage << " bytes; its WebSocket is closed\n";
+  }
   if (ec) return end();
   auto message = beast::buffers_to_string(buffer_.data());
   buffer_.consume(buffer_.size());

@@ -141,6 +141,57 @@ TEST_F(SubscriptionsScreen, URLsThatGiveNoHTTPResponseFail) {
   }
 }
 
+// Faults of the download, each from a real server on this machine: every one ends in the alert
+// with its own log line, and none holds more than the size cap in memory.
+TEST_F(SubscriptionsScreen, DownloadFaultsEndInTheAlertWithTheirLogLine) {
+  constexpr std::size_t kCap = 64u << 20;  // the download's limit on a body
+  const auto served = [](int status, std::string body, std::vector<std::pair<std::string, std::string>> headers = {}) {
+    sim::ServedResponse response;
+    response.status = status;
+    response.body = std::move(body);
+    response.headers = std::move(headers);
+    return response;
+  };
+  const auto failed = [](std::string detail) { return "An error occurred retrieving http://{server}/m.json: " + detail; };
+  const auto invalid = std::string("Invalid JSON from http://{server}/m.json");
+  const struct {
+    const char* what;
+    sim::ServedResponse response;
+    std::string logged;
+  } cases[] = {
+      {"closed in the middle of the body", served(200, R"({"sections": [)", {{"Content-Length", "1000"}}), failed("*")},
+      {"a redirect loop", served(302, "", {{"Location", "/m.json"}}), failed("*")},
+      {"a body announced over the cap", served(200, "{}", {{"Content-Length", std::to_string(kCap + 1)}}),
+       failed("the response body is too large: more than 67108864 bytes")},
+      {"a body sent in chunks past the cap", served(200, std::string(kCap + 1, ' '), {{"Transfer-Encoding", "chunked"}}),
+       failed("the response body is too large: more than 67108864 bytes")},
+      {"invalid UTF-8", served(200, "{\"sections\": [{\"name\": \"caf\xE9\"}]}"), invalid},
+      {"JSON nested 100,000 deep", served(200, std::string(100000, '[') + std::string(100000, ']')), invalid},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim.server().serve("/m.json", c.response);
+    mark = sim.trace().size();
+    step(kOpen);
+    expectLines(opening() + std::vector<std::string>{log(c.logged), kAlert});
+    step(R"({"do": "tapAlert", "button": "OK"})");
+    expectLines({kDismissed});
+  }
+}
+
+TEST_F(SubscriptionsScreen, ARefusedConnectionEndsInTheAlert) {
+  std::string address;
+  {
+    sim::ScenarioServer gone;
+    address = gone.address();
+  }
+  const auto url = "http://" + address + "/m.json";
+  step(R"({"do": "config", "set": {"oneSignalV5TagsJsonUrl": ")" + url + R"("}})");
+  mark = sim.trace().size();
+  step(kOpen);
+  expectLines(opening(url) + std::vector<std::string>{log("An error occurred retrieving " + url + ": *"), kAlert});
+}
+
 TEST_F(SubscriptionsScreen, OKClosesTheWholeScreen) {
   step(R"({"do": "serve", "path": "/m.json", "status": 500})");
   step(kOpen);

@@ -1,0 +1,107 @@
+// Opening the subscriptions screen: from "/showTagsUI" to the table shown, for a 10,000-item
+// manifest served on loopback, beside the floor of libcurl fetching the same bytes alone from
+// the same server.
+#include <benchmark/benchmark.h>
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <stdexcept>
+
+#include "bench/generated_manifest.h"
+#include "platform/main_queue.h"
+#include "sim/host/reference_host.h"
+#include "sim/server/scenario_server.h"
+#include "subscriptions/CVPushwrenSubscriptionsController.h"
+
+namespace pushwren::bench {
+namespace {
+
+constexpr std::size_t kItems = 10'000;
+
+// The loopback server with the manifest on it, shared by the measurement and its floor.
+sim::ScenarioServer& manifestServer() {
+  static sim::ScenarioServer server;
+  static const bool served = [] {
+    if (!server.failure().empty()) throw std::runtime_error(server.failure());
+    sim::ServedResponse response;
+    response.body = manifestOfItems(kItems);
+    response.headers = {{"Content-Type", "application/json"}};
+    server.serve("/manifest.json", std::move(response));
+    return true;
+  }();
+  (void)served;
+  return server;
+}
+
+std::string manifestUrl() { return "http://" + manifestServer().address() + "/manifest.json"; }
+
+// The screen the runner shows now, once its table is revealed; none before.
+std::shared_ptr<CVPushwrenSubscriptionsController> shownScreen(sim::Runner& runner) {
+  const auto screen = std::dynamic_pointer_cast<CVPushwrenSubscriptionsController>(runner.presentedViewController());
+  const auto table = screen ? screen->tableVC() : nullptr;
+  return table && !table->view()->isHidden() ? screen : nullptr;
+}
+
+void BM_ScreenOpen(benchmark::State& state) {
+  const auto url = manifestUrl();
+  sim::Trace trace;
+  sim::ReferenceHost host(trace);
+  host.config().setOneSignalV5Enabled(true);
+  host.config().setOneSignalV5AppId("bench-app");
+  host.config().setOneSignalV5TagsJsonUrl(url);
+  host.sdk().setTags(generatedTags());
+  host.launch(std::nullopt);
+  const auto runner = host.runner("r1");
+  auto& queue = MainQueue::shared();
+  queue.runUntilIdle();
+
+  for (auto _ : state) {
+    host.shouldLoadRequest("r1", "corvane://onesignal/showTagsUI", {});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
+      const auto seen = queue.generation();
+      queue.runUntilIdle();
+      if (shownScreen(*runner)) break;
+      if (!queue.waitForActivity(seen, deadline)) {
+        state.SkipWithError("the screen did not show within 30 s");
+        return;
+      }
+    }
+    state.PauseTiming();
+    runner->dismissViewControllerAnimated(false, nullptr);
+    queue.runUntilIdle();
+    state.ResumeTiming();
+  }
+  state.SetLabel("10k_items");
+}
+
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* body) {
+  static_cast<std::string*>(body)->append(data, size * count);
+  return size * count;
+}
+
+void BM_ScreenOpenFloor(benchmark::State& state) {
+  const auto url = manifestUrl();
+  for (auto _ : state) {
+    std::string body;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    const auto code = curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    if (code != CURLE_OK) {
+      state.SkipWithError(curl_easy_strerror(code));
+      return;
+    }
+    benchmark::DoNotOptimize(body.data());
+  }
+  state.SetLabel("10k_items");
+}
+
+BENCHMARK(BM_ScreenOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScreenOpenFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace pushwren::bench

@@ -1,0 +1,130 @@
+// Bad input over the playground's WebSocket, from its own page: each message gets a notice or
+// its socket closes, and the server goes on serving every other tab.
+import assert from "node:assert/strict";
+import { after, before, test } from "node:test";
+
+import { launchChromium, screenshot, startPlayground } from "./support/playground.mjs";
+
+let browser;
+let playground;
+let page;
+before(async () => {
+  browser = await launchChromium();
+  playground = await startPlayground();
+  page = await browser.newPage();
+  await page.goto(playground.url);
+});
+after(async () => {
+  await browser?.close();
+  await playground?.stop();  // fails the run on a crash or a sanitizer's report
+});
+
+// In the page: a raw tab socket that collects what the host sends it.
+function openTab() {
+  return page.evaluate(async () => {
+    const socket = new WebSocket(`ws://${location.host}/ws`);
+    const tab = { socket, received: [], closed: null };
+    socket.onmessage = (event) => tab.received.push(JSON.parse(event.data));
+    socket.onclose = (event) => (tab.closed = { code: event.code });
+    await new Promise((open, fail) => {
+      socket.onopen = open;
+      socket.onerror = () => fail(new Error("the tab's WebSocket was refused"));
+    });
+    window.rawTabs = window.rawTabs ?? [];
+    window.rawTabs.push(tab);
+    return window.rawTabs.length - 1;
+  });
+}
+
+// Sends `text` on tab `index` and waits until a message of `type` comes back (or the socket
+// closes); resolves with that message, or { closed } when the socket closed first.
+function sendAndAwait(index, text, type) {
+  return page.evaluate(
+    async ({ index, text, type }) => {
+      const tab = window.rawTabs[index];
+      const seen = tab.received.length;
+      tab.socket.send(text);
+      const deadline = performance.now() + 10000;
+      while (performance.now() < deadline) {
+        const found = tab.received.slice(seen).find((message) => message.type === type);
+        if (found) return found;
+        if (tab.closed) return { closed: tab.closed };
+        await new Promise((tick) => setTimeout(tick, 10));
+      }
+      return { timedOut: true };
+    },
+    { index, text, type },
+  );
+}
+
+const bridge = (id, path, data = {}) =>
+  JSON.stringify({ type: "bridge", id, url: `pushwren://onesignal${path}`, data });
+
+// The playground still answers a plain call on a fresh tab.
+async function stillServes() {
+  const tab = await openTab();
+  const answer = await sendAndAwait(tab, bridge(1, "/tags/get"), "return");
+  assert.deepEqual(answer, { type: "return", id: 1, load: false });
+}
+
+test("unreadable messages get a notice saying what is wrong, and the tab goes on", async () => {
+  const tab = await openTab();
+  const cases = [
+    ["not JSON", "{", /Message ignored: .+/],
+    ["not an object", "[1, 2]", /Message ignored: .+/],
+    ["no type", JSON.stringify({ id: 1 }), /a message needs a string "type"/],
+    ["an unknown type", JSON.stringify({ type: "launchMissiles" }), /unknown message type "launchMissiles"/],
+    ["a bridge call without a URL", JSON.stringify({ type: "bridge", id: 3 }), /Message ignored: .+/],
+  ];
+  for (const [what, text, expected] of cases) {
+    const notice = await sendAndAwait(tab, text, "notice");
+    assert.match(notice.text ?? JSON.stringify(notice), expected, what);
+  }
+  const answer = await sendAndAwait(tab, bridge(9, "/tags/get"), "return");
+  assert.deepEqual(answer, { type: "return", id: 9, load: false });
+  assert.match(playground.stderr, /message ignored: unknown message type "launchMissiles"/);
+});
+
+test("an oversized message closes only its own socket", async () => {
+  const big = await openTab();
+  const outcome = await sendAndAwait(big, bridge(1, "/tags/set", { tags: { big: "x".repeat(2 << 20) } }), "return");
+  // 1009 (message too big), or 1006 when the browser was still sending as the server closed.
+  assert.ok([1009, 1006].includes(outcome.closed?.code), JSON.stringify(outcome));
+  assert.match(playground.stderr, /playground: tab-\d+: a message over 1048576 bytes; its WebSocket is closed/);
+  await stillServes();
+});
+
+test("a tab that goes away in the middle of a call leaves the others served", async () => {
+  await page.evaluate(async () => {
+    for (let i = 0; i < 20; i++) {
+      const socket = new WebSocket(`ws://${location.host}/ws`);
+      await new Promise((open) => (socket.onopen = open));
+      socket.send(JSON.stringify({ type: "bridge", id: i, url: "pushwren://onesignal/showTagsUI", data: {} }));
+      socket.send(JSON.stringify({ type: "bridge", id: i, url: "pushwren://onesignal/tags/get", data: { callback: "x" } }));
+      socket.close();
+    }
+  });
+  await stillServes();
+});
+
+test("many tabs at once each get their own answers", async () => {
+  const answers = await page.evaluate(async () => {
+    const tabs = 50;
+    const one = (n) =>
+      new Promise((done, fail) => {
+        const socket = new WebSocket(`ws://${location.host}/ws`);
+        socket.onerror = () => fail(new Error(`tab ${n} was refused`));
+        socket.onopen = () => socket.send(JSON.stringify({ type: "bridge", id: n, url: "pushwren://onesignal/info", data: {} }));
+        socket.onmessage = (event) => {
+          const message = JSON.parse(event.data);
+          if (message.type !== "return") return;
+          socket.close();
+          done(message.id);
+        };
+      });
+    return Promise.all(Array.from({ length: tabs }, (_, n) => one(n)));
+  });
+  assert.deepEqual(answers, Array.from({ length: 50 }, (_, n) => n));
+  await stillServes();
+  await screenshot(page, "bad-input-still-serving");
+});
