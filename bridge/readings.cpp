@@ -156,7 +156,7 @@ std::string numberString(const boost::json::value& number) {
     case boost::json::kind::double_: {
       char buffer[64];
       const auto written = std::to_chars(buffer, buffer + sizeof buffer, number.get_double());
-      return std::string(buffer, written.ptr);
+      return {buffer, written.ptr};
     }
     default: return {};
   }

@@ -32,8 +32,9 @@ void CVPushwrenSubscriptionsController::loadManifestFromUrl(const std::string& u
   const auto session = URLSession::sessionWithConfiguration(configuration);
   session
       ->dataTaskWithURL(url,
-                        [self = selfPointer(), url](std::string body, std::shared_ptr<const URLResponse> response,
-                                                    std::optional<URLError> error) {
+                        [self = selfPointer(), url](const std::string& body,
+                                                    const std::shared_ptr<const URLResponse>& response,
+                                                    const std::optional<URLError>& error) {
                           if (self) self->manifestDidLoad(url, body, response, error);
                         })
       ->resume();

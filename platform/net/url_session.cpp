@@ -45,7 +45,7 @@ void passCompletionGate() {
 class DataTask final : public URLSessionDataTask {
  public:
   DataTask(std::string url, URLSessionConfiguration configuration, DataTaskCompletion completion)
-      : url_(std::move(url)), configuration_(std::move(configuration)), completion_(std::move(completion)) {}
+      : url_(std::move(url)), configuration_(configuration), completion_(std::move(completion)) {}
 
   void resume() override {
     DataTaskCompletion completion;
@@ -101,7 +101,7 @@ void setDataTaskCompletionGate(DataTaskCompletionGate gate) {
 
 DataTransfer::DataTransfer(std::string url, URLSessionConfiguration configuration, DataTaskCompletion completion)
     : url_(std::move(url)),
-      configuration_(std::move(configuration)),
+      configuration_(configuration),
       completion_(std::move(completion)),
       work_(std::make_unique<MainQueue::OutsideWork>(MainQueue::shared())) {}
 

@@ -20,6 +20,8 @@ std::shared_ptr<UIView> UIViewController::view() {
 
 void UIViewController::loadView() { view_ = std::make_shared<UIView>(); }
 
+// The parameters are sinks of the platform's interface: overrides keep what they are given.
+// NOLINTBEGIN(performance-unnecessary-value-param)
 void UIViewController::presentViewController(std::shared_ptr<UIViewController> controller, bool,
                                              std::function<void()> completion) {
   if (!controller || controller.get() == this || !isShowing() || presented_ || controller->presentingViewController()) {
@@ -49,6 +51,7 @@ void UIViewController::dismissViewControllerAnimated(bool, std::function<void()>
   }
   if (completion) completion();
 }
+// NOLINTEND(performance-unnecessary-value-param)
 
 bool UIViewController::isShowing() const {
   return showing_ == Showing::AsRoot || (showing_ == Showing::Presented && !presenting_.expired());

@@ -1,5 +1,7 @@
 #include "sim/host/ui_trace.h"
 
+#include <algorithm>
+
 #include <boost/json/array.hpp>
 #include <boost/json/object.hpp>
 
@@ -24,10 +26,11 @@ json::object rowLine(const std::shared_ptr<UITableViewCell>& cell) {
 }  // namespace
 
 std::shared_ptr<UIViewController> UITrace::topmostScreen() const {
-  for (auto screen = screens_.rbegin(); screen != screens_.rend(); ++screen) {
-    if (auto shown = screen->lock(); shown && shown->presentingViewController()) return shown;
-  }
-  return nullptr;
+  const auto found = std::find_if(screens_.rbegin(), screens_.rend(), [](const auto& screen) {
+    const auto shown = screen.lock();
+    return shown && shown->presentingViewController();
+  });
+  return found == screens_.rend() ? nullptr : found->lock();
 }
 
 void UITrace::viewControllerPresented(const UIViewController&, const std::shared_ptr<UIViewController>& presented) {

@@ -99,11 +99,11 @@ void HttpSession::onRead(beast::error_code ec, std::size_t) {
   }
   if (ec) return close();
   auto request = parser_->release();
-  if (beast::websocket::is_upgrade(request)) return upgrade(std::move(request));
-  respond(std::move(request));
+  if (beast::websocket::is_upgrade(request)) return upgrade(request);
+  respond(request);
 }
 
-void HttpSession::upgrade(Request request) {
+void HttpSession::upgrade(const Request& request) {
   const auto path = pathOf(request);
   if (path != "/ws" && path != "/echo") {
     return write(errorResponse(request, http::status::not_found, "no WebSocket here: use /ws or /echo"));
@@ -121,7 +121,7 @@ void HttpSession::upgrade(Request request) {
   session->accept(request);
 }
 
-void HttpSession::respond(Request request) {
+void HttpSession::respond(const Request& request) {
   if (pathOf(request) == "/steps") {
     if (request.method() != http::verb::post) {
       auto response = errorResponse(request, http::status::method_not_allowed, "POST a step to /steps");

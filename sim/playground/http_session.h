@@ -30,8 +30,8 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
  private:
   void read();
   void onRead(boost::beast::error_code ec, std::size_t bytes);
-  void upgrade(Request request);
-  void respond(Request request);
+  void upgrade(const Request& request);
+  void respond(const Request& request);
   void respondWithFile(const Request& request);
   void answerStep(const Request& request);
   void write(Response response);

@@ -29,7 +29,7 @@ ParsedPageMessage parseLoaded(const boost::json::object& message) {
   return {PageMessage(std::move(finished))};
 }
 
-std::string text(boost::json::object message) { return boost::json::serialize(message); }
+std::string text(const boost::json::object& message) { return boost::json::serialize(message); }
 
 }  // namespace
 

@@ -7,9 +7,9 @@ namespace pushwren::sim::playground {
 Playground::Playground(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files)
     : io_(io), sim_(sim), files_(std::move(files)), tabs_(sim.host()), panel_(sim.host()), publishTimer_(io) {}
 
-std::string Playground::openTab(std::weak_ptr<PageChannel> page) {
+std::string Playground::openTab(const std::weak_ptr<PageChannel>& page) {
   publish();
-  const auto id = tabs_.open(page);
+  auto id = tabs_.open(page);
   if (const auto channel = page.lock()) {
     for (auto& message : panel_.snapshot()) channel->send(std::move(message));
   }

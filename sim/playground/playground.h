@@ -33,7 +33,7 @@ class Playground {
   Simulation& simulation() { return sim_; }
   const PlaygroundFiles& files() const { return files_; }
 
-  std::string openTab(std::weak_ptr<PageChannel> page);
+  std::string openTab(const std::weak_ptr<PageChannel>& page);
   void tabSaid(const std::string& runnerId, std::string_view message);
   void closeTab(const std::string& runnerId);
 

@@ -9,8 +9,8 @@
 
 namespace pushwren::sim::playground {
 
-std::string TabHost::open(std::weak_ptr<PageChannel> page) {
-  const std::string id = "tab-" + std::to_string(nextTab_++);
+std::string TabHost::open(const std::weak_ptr<PageChannel>& page) {
+  std::string id = "tab-" + std::to_string(nextTab_++);
   const Tab& tab = tabs_[id] = Tab{std::make_shared<TabRunner>(host_.trace(), id, page), page};
   send(tab, helloMessage(id));
   readopt(tab);

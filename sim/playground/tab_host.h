@@ -18,7 +18,7 @@ class TabHost {
   explicit TabHost(ReferenceHost& host) : host_(host) {}
 
   // Makes the tab's runner, hands it to the host (it loads and appears) and greets the tab.
-  std::string open(std::weak_ptr<PageChannel> page);
+  std::string open(const std::weak_ptr<PageChannel>& page);
   void receive(const std::string& runnerId, std::string_view message);
   void close(const std::string& runnerId);
 

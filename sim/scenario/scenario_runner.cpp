@@ -62,6 +62,7 @@ RunResult runScenarioFile(const std::string& path, const std::optional<std::stri
   if (!expected) return kRunMatched;
 
   std::vector<boost::json::value> got;
+  got.reserve(text.size());
   for (const auto& line : text) got.push_back(boost::json::parse(line));
   const auto mismatch = compareTraces(*expected, got);
   if (!mismatch) return kRunMatched;

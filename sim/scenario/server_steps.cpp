@@ -13,7 +13,7 @@ ServedResponse servedResponse(const StepFields& step) {
     response.status = static_cast<int>(*status);
   }
   const auto* json = step.find("json");
-  if (json != nullptr && step.find("body") != nullptr) throw StepError("give either \"body\" or \"json\", not both");
+  if (json != nullptr && step.find("body") != nullptr) throw StepError(R"(give either "body" or "json", not both)");
   if (json != nullptr) {
     response.body = boost::json::serialize(*json);
     response.headers.emplace_back("Content-Type", "application/json");

@@ -59,7 +59,7 @@ TEST(BooleanReading, StringsByTheirFirstSignificantCharacterNumbersByZero) {
 }
 
 TEST(PercentDecoding, EscapesBecomeBytesAndEverythingElseStays) {
-  const auto check = [](std::string_view text, std::optional<std::string> expected) {
+  const auto check = [](std::string_view text, const std::optional<std::string>& expected) {
     EXPECT_EQ(removingPercentEncoding(text), expected) << text;
   };
   check("", "");
@@ -115,7 +115,7 @@ TEST(PercentEncodedJson, DecodesOnceThenParses) {
   check("", std::nullopt);
   check("not json", std::nullopt);
   check("%7B", std::nullopt);
-  check("{\"a\":\"%\"}", std::nullopt);  // the "%" is a malformed escape
+  check(R"({"a":"%"})", std::nullopt);  // the "%" is a malformed escape
   check("%7B%22a%22%3A%22%FF%22%7D", std::nullopt);
   check("{\"a\":1}trailing", std::nullopt);
 }

@@ -16,7 +16,7 @@ std::string withTags(std::string_view tags) {
 }
 
 TEST_F(BridgeTest, GetTagsAnswersWithTheSdksMap) {
-  const auto check = [&](std::optional<boost::json::object> tags, std::string_view answer) {
+  const auto check = [&](const std::optional<boost::json::object>& tags, std::string_view answer) {
     ::testing::InSequence order;
     EXPECT_CALL(*sdk, getTags()).WillOnce(Return(tags));
     expectAnswer(answer);

@@ -52,7 +52,7 @@ inline Fetched await(std::future<Fetched> future) {
 }
 
 inline Fetched fetch(const std::string& url, URLSessionConfiguration configuration = testConfiguration()) {
-  return await(startFetch(url, std::move(configuration)));
+  return await(startFetch(url, configuration));
 }
 
 // Waits until no data task counts as outside work any more; false when that did not happen.

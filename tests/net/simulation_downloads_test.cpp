@@ -25,7 +25,7 @@ void runStep(Simulation& sim, std::string_view json) {
 // A step that starts a download whose completion logs what it got.
 void startLoggedDownload(const std::string& url) {
   URLSession::sessionWithConfiguration(testConfiguration())
-      ->dataTaskWithURL(url, [](std::string body, std::shared_ptr<const URLResponse>, std::optional<URLError> error) {
+      ->dataTaskWithURL(url, [](const std::string& body, const auto&, const std::optional<URLError>& error) {
         NSLog(error ? "failed" : "got " + body);
       })
       ->resume();

@@ -228,8 +228,7 @@ TEST_F(URLSessionTest, ATaskCountsAsOutsideWorkUntilItsCompletionHasReturned) {
 
   std::promise<int> insideCompletion;
   auto task = URLSession::sessionWithConfiguration(testConfiguration())
-                  ->dataTaskWithURL(url("/counted"), [&](std::string, std::shared_ptr<const URLResponse>,
-                                                         std::optional<URLError>) {
+                  ->dataTaskWithURL(url("/counted"), [&](const auto&...) {
                     insideCompletion.set_value(queue.outsideWork());
                   });
   EXPECT_EQ(queue.outsideWork(), 0);
@@ -253,8 +252,7 @@ TEST_F(URLSessionTest, TheCompletionKeepsWhatItCapturesAliveUntilItHasRun) {
   std::promise<std::string> titleSeen;
   server_.setGateOpen(false);
   URLSession::sessionWithConfiguration(testConfiguration())
-      ->dataTaskWithURL(url("/alive"), [screen, &titleSeen](std::string, std::shared_ptr<const URLResponse>,
-                                                             std::optional<URLError>) { titleSeen.set_value(screen->title); })
+      ->dataTaskWithURL(url("/alive"), [screen, &titleSeen](const auto&...) { titleSeen.set_value(screen->title); })
       ->resume();
   screen.reset();  // the screen is closed while the download runs
   EXPECT_FALSE(watch.expired());
@@ -271,8 +269,7 @@ TEST_F(URLSessionTest, ResumingATaskTwiceFetchesOnce) {
   server_.serve("/once", answer(200, "x"));
   std::promise<void> done;
   auto task = URLSession::sessionWithConfiguration(testConfiguration())
-                  ->dataTaskWithURL(url("/once"), [&](std::string, std::shared_ptr<const URLResponse>,
-                                                      std::optional<URLError>) { done.set_value(); });
+                  ->dataTaskWithURL(url("/once"), [&](const auto&...) { done.set_value(); });
   task->resume();
   task->resume();
   ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);

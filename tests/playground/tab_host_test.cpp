@@ -31,7 +31,7 @@ class TabHostTest : public ::testing::Test {
   }
 
   std::string openTab() {
-    const auto id = tabs.open(page);
+    auto id = tabs.open(page);
     EXPECT_EQ(page->take(), std::vector{json(R"({"type":"hello","runner":"tab-1"})")});
     return id;
   }

@@ -29,7 +29,7 @@ class LaunchTest : public ::testing::Test {
     host_.application->setDelegate(std::make_shared<DelegateWithRegistration>(registration_));
   }
 
-  void launch(std::optional<boost::json::object> options = std::nullopt) {
+  void launch(const std::optional<boost::json::object>& options = std::nullopt) {
     plugin_->didFinishLaunchingWithOptions(*host_.application, options);
   }
   void postTrackingStatus(std::optional<boost::json::value> object) {

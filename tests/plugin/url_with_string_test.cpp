@@ -62,6 +62,7 @@ TEST(UrlWithStringSet, IsMadeOnceAndHoldsExactlyTheQueryCharactersWithHashAndPer
 
 TEST(UrlWithStringSet, IsSafeToUseFromManyThreadsAtOnce) {
   std::vector<std::thread> threads;
+  threads.reserve(4);
   for (int i = 0; i < 4; ++i) {
     threads.emplace_back([] {
       for (int n = 0; n < 100; ++n) EXPECT_TRUE(OneSignalV5Utilities::urlWithString("https://example.com/a b"));

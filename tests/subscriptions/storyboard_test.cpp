@@ -18,7 +18,7 @@ class EmbeddedScreen : public UIViewController {
   std::string className() const override { return "TestEmbeddedScreen"; }
 
  protected:
-  void viewDidLoad() override { events.push_back("embedded viewDidLoad"); }
+  void viewDidLoad() override { events.emplace_back("embedded viewDidLoad"); }
 };
 
 class OuterScreen : public UIViewController {
@@ -110,7 +110,7 @@ TEST_F(Storyboards, AFileThatIsNotAStoryboardIsRefusedWithTheReason) {
     const char* why;
   } cases[] = {
       {"", "not JSON"},
-      {"{\"initialScene\": \"a\",", "not JSON"},
+      {R"({"initialScene": "a",)", "not JSON"},
       {"[]", "must be an object"},
       {R"({"scenes": {}})", "\"initialScene\" is missing"},
       {R"({"initialScene": "a"})", "no \"scenes\""},

@@ -82,8 +82,8 @@ struct OutcomeCase {
 };
 
 TEST_F(SubscriptionsScreen, EachOutcomeOfTheDownloadIsShownOrReported) {
-  const auto failure = [](std::string line) { return std::vector<std::string>{log(line), kAlert}; };
-  const auto serve = [](std::string fields) { return R"({"do": "serve", "path": "/m.json", )" + fields + "}"; };
+  const auto failure = [](const std::string& line) { return std::vector<std::string>{log(line), kAlert}; };
+  const auto serve = [](const std::string& fields) { return R"({"do": "serve", "path": "/m.json", )" + fields + "}"; };
   const OutcomeCase cases[] = {
       {"a manifest", {serve(R"("json": )" + std::string(kManifest))}, {kShown, kSpinnerStops, kTableRevealed}},
       {"an empty object", {serve(R"("body": "{}")")}, {R"(["ui.table", []])", kSpinnerStops, kTableRevealed}},
@@ -152,7 +152,7 @@ TEST_F(SubscriptionsScreen, DownloadFaultsEndInTheAlertWithTheirLogLine) {
     response.headers = std::move(headers);
     return response;
   };
-  const auto failed = [](std::string detail) { return "An error occurred retrieving http://{server}/m.json: " + detail; };
+  const auto failed = [](const std::string& detail) { return "An error occurred retrieving http://{server}/m.json: " + detail; };
   const auto invalid = std::string("Invalid JSON from http://{server}/m.json");
   const struct {
     const char* what;
@@ -206,7 +206,7 @@ TEST_F(SubscriptionsScreen, OKClosesTheWholeScreen) {
 }
 
 TEST_F(SubscriptionsScreen, EveryOpeningFetchesAgainWhateverTheCachingHeadersSay) {
-  const auto serveNamed = [&](std::string name) {
+  const auto serveNamed = [&](const std::string& name) {
     step(R"({"do": "serve", "path": "/m.json", "headers": {"Cache-Control": "public, max-age=86400",
              "ETag": "\"v1\"", "Last-Modified": "Mon, 01 Jan 2024 00:00:00 GMT", "Expires": "Fri, 01 Jan 2100 00:00:00 GMT"},
              "json": {"sections": [{"name": ")" + name + R"("}]}})");

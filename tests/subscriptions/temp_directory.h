@@ -26,7 +26,7 @@ class TempDirectory {
 
   // Writes a file under the directory, making the directories it needs.
   std::filesystem::path write(const std::filesystem::path& relative, std::string_view text) const {
-    const auto file = path_ / relative;
+    auto file = path_ / relative;
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << text;
     return file;
