@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The checks that need builds of their own, run by the test command after the main suite:
+# The checks that need builds of their own, run by the test command after the main suite (and
+# runnable alone):
 #   1. the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer (no recovery),
 #   2. the threaded parts (downloads, the scenario runner's server, the playground, the screen)
 #      under ThreadSanitizer,
@@ -12,20 +13,19 @@ cd "$(dirname "$0")/.."
 
 PUSHWREN_SETUP_EXTRAS="${PUSHWREN_SETUP_EXTRAS:-} clang" bash scripts/setup.sh
 jobs=$(nproc)
-browser='^browser'  # the browser tests run once, in the main suite
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPUSHWREN_SANITIZE=address,undefined >/dev/null
 cmake --build build/asan -j"$jobs"
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-  ctest --test-dir build/asan --output-on-failure -j"$jobs" -E "$browser"
+  ctest --test-dir build/asan --output-on-failure -j"$jobs"
 
 echo "== ThreadSanitizer"
 threaded=(net_tests subscriptions_tests sim_tests playground_tests pushwren-sim)
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPUSHWREN_SANITIZE=thread >/dev/null
 cmake --build build/tsan -j"$jobs" --target "${threaded[@]}"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build/tsan --output-on-failure -j"$jobs" -R '^(net_tests|subscriptions_tests|sim_tests|playground_tests|example\.|conformance\.)'
+  ctest --test-dir build/tsan --output-on-failure -j"$jobs" -R '^(net_tests|subscriptions_tests|sim_tests|playground_tests|browser_tests|example\.|conformance\.)'
 
 echo "== libFuzzer"
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPUSHWREN_FUZZ=ON >/dev/null
