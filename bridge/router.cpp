@@ -1,9 +1,8 @@
 #include <string>
 
-#include <boost/url/parse.hpp>
-
 #include "bridge/command_table.h"
 #include "contracts/host/app_config.h"
+#include "platform/url.h"
 #include "plugin/CVPushwren.h"
 
 namespace pushwren {
@@ -12,8 +11,8 @@ namespace {
 constexpr std::string_view kBridgeHost = "onesignal";
 
 // The path as a command knows it: percent-decoded, without a trailing slash (the root stays "/").
-std::string commandPath(const boost::urls::url_view& url) {
-  std::string path = url.path();
+std::string commandPath(const URIReference& url) {
+  std::string path = percentDecoded(url.path);
   if (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
 }
@@ -25,8 +24,8 @@ std::string commandPath(const boost::urls::url_view& url) {
 // loaded, even when the plugin is switched off or no command has its path.
 bool CVPushwren::shouldLoadRequestWithURL(const std::shared_ptr<CVJavascriptRunner>& runner, std::string_view url,
                                           const boost::json::object& data) {
-  const auto parsed = boost::urls::parse_uri_reference(url);
-  if (!parsed || parsed->host() != kBridgeHost) return true;
+  const auto parsed = readURIReference(url);
+  if (!parsed || !parsed->host || percentDecoded(*parsed->host) != kBridgeHost) return true;
 
   // Stored before the master switch is read, so the page's runner is known even while switched off.
   setRunner(runner);

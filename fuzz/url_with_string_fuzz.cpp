@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const auto url = pushwren::OneSignalV5Utilities::urlWithString(input);
   if (!url) return 0;
-  const auto text = url->buffer();
+  const std::string_view text = url->absoluteString();
   const auto& allowed = pushwren::OneSignalV5Utilities::myCharacterSet();
   std::size_t at = 0;
   for (const char c : input) {

@@ -1,6 +1,7 @@
 #include "plugin/OneSignalV5Utilities.h"
 
-#include <boost/url/parse.hpp>
+#include <algorithm>
+
 #include <boost/url/rfc/pchars.hpp>
 #include <boost/url/rfc/unreserved_chars.hpp>
 
@@ -18,18 +19,22 @@ namespace {
 // and keeping existing escapes is the point here.
 std::string percentEncode(std::string_view text, const boost::urls::grammar::lut_chars& allowed) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  std::size_t size = 0;
-  for (const char c : text) size += allowed(c) ? 1 : 3;
-  std::string encoded;
-  encoded.reserve(size);
-  for (const char c : text) {
-    if (allowed(c)) {
-      encoded.push_back(c);
+  // Up to the first byte to encode, the text is copied as it is.
+  std::size_t first = 0;
+  while (first < text.size() && allowed(text[first])) ++first;
+  std::size_t size = first;
+  for (std::size_t i = first; i < text.size(); ++i) size += allowed(text[i]) ? 1 : 3;
+  std::string encoded(size, '\0');
+  char* out = encoded.data();
+  out = std::copy_n(text.data(), first, out);
+  for (std::size_t i = first; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (allowed(text[i])) {
+      *out++ = text[i];
     } else {
-      const auto byte = static_cast<unsigned char>(c);
-      encoded.push_back('%');
-      encoded.push_back(kHex[byte >> 4]);
-      encoded.push_back(kHex[byte & 0xF]);
+      *out++ = '%';
+      *out++ = kHex[byte >> 4];
+      *out++ = kHex[byte & 0xF];
     }
   }
   return encoded;
@@ -37,12 +42,12 @@ std::string percentEncode(std::string_view text, const boost::urls::grammar::lut
 
 }  // namespace
 
-std::optional<boost::urls::url> OneSignalV5Utilities::urlWithString(std::string_view string) {
+std::optional<NSURL> OneSignalV5Utilities::urlWithString(std::string_view string) {
   if (string.empty()) return std::nullopt;
-  const auto encoded = percentEncode(string, myCharacterSet());
-  const auto parsed = boost::urls::parse_uri_reference(encoded);
-  if (!parsed) return std::nullopt;
-  return boost::urls::url(*parsed);
+  // Most strings are URLs already, with nothing to encode: they are checked in one pass. A plain
+  // string that is no URL is refused again below, at no more than the cost of a copy.
+  if (auto url = NSURL::URLWithPlainString(string)) return url;
+  return NSURL::URLWithString(percentEncode(string, myCharacterSet()));
 }
 
 }  // namespace pushwren

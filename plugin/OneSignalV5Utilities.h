@@ -4,7 +4,8 @@
 #include <string_view>
 
 #include <boost/url/grammar/lut_chars.hpp>
-#include <boost/url/url.hpp>
+
+#include "platform/url.h"
 
 namespace pushwren {
 
@@ -14,9 +15,9 @@ class OneSignalV5Utilities {
 
   // A URL made of the string: every character outside myCharacterSet is percent-encoded as its
   // UTF-8 bytes ("%" and two upper-case hex digits), and the result must be an absolute URL or a
-  // relative reference. Its buffer (the absolute string form) is the encoded string. None when
+  // relative reference. Its absolute string form is the encoded string. None when
   // the string is empty or the encoded string does not parse.
-  static std::optional<boost::urls::url> urlWithString(std::string_view string);
+  static std::optional<NSURL> urlWithString(std::string_view string);
 
   // The characters a URL query may hold, plus "#" and "%": what is already a URL stays as it is.
   // Made on first use, once for the process.

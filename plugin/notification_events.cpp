@@ -49,7 +49,7 @@ void CVPushwren::runPushNotificationOpenedCallback() {
   const auto current = runner();
   if (const auto* value = notificationUrlValue(*payload)) {
     if (const auto url = OneSignalV5Utilities::urlWithString(*value)) {
-      if (current) current->handleJsNavigationUrl(std::string(url->buffer()));
+      if (current) current->handleJsNavigationUrl(url->absoluteString());
       return;
     }
   }

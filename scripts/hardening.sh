@@ -29,11 +29,14 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 
 echo "== libFuzzer"
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPUSHWREN_FUZZ=ON >/dev/null
-cmake --build build/fuzz -j"$jobs"
+fuzz_targets=()
+for source in fuzz/*_fuzz.cpp; do fuzz_targets+=("$(basename "$source" .cpp)"); done
+cmake --build build/fuzz -j"$jobs" --target "${fuzz_targets[@]}"
 seconds="${PUSHWREN_FUZZ_SECONDS:-20}"
 mkdir -p build/fuzz/artifacts build/fuzz/report
-for target in build/fuzz/bin/*_fuzz; do
-  name=$(basename "$target" _fuzz)
+for target in "${fuzz_targets[@]}"; do
+  name=${target%_fuzz}
+  target="build/fuzz/bin/$target"
   work="build/fuzz/corpus/$name"
   mkdir -p "$work"
   echo "-- $name (${seconds}s)"
