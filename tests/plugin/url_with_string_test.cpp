@@ -12,7 +12,7 @@ namespace {
 
 std::optional<std::string> urlText(std::string_view input) {
   const auto url = OneSignalV5Utilities::urlWithString(input);
-  return url ? std::optional<std::string>(url->buffer()) : std::nullopt;
+  return url ? std::optional<std::string>(url->absoluteString()) : std::nullopt;
 }
 
 struct UrlCase {
