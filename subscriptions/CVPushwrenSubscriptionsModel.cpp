@@ -17,10 +17,7 @@ std::optional<std::string> stringEntry(const json::object& object, std::string_v
 }
 
 std::shared_ptr<CVPushwrenSubscriptionItem> readItem(const json::object& entry) {
-  auto item = std::make_shared<CVPushwrenSubscriptionItem>();
-  item->setIdentifier(stringEntry(entry, "identifier"));
-  item->setName(stringEntry(entry, "name"));
-  return item;
+  return std::make_shared<CVPushwrenSubscriptionItem>(stringEntry(entry, "identifier"), stringEntry(entry, "name"));
 }
 
 std::shared_ptr<CVPushwrenSubscriptionsSection> readSection(const json::object& entry) {
@@ -28,6 +25,7 @@ std::shared_ptr<CVPushwrenSubscriptionsSection> readSection(const json::object& 
   section->setName(stringEntry(entry, "name"));
   CVPushwrenSubscriptionItems items;
   if (const auto* list = entry.if_contains("items"); list && list->is_array()) {
+    items.reserve(list->get_array().size());
     for (const auto& item : list->get_array()) {
       if (item.is_object()) items.push_back(readItem(item.get_object()));
     }
@@ -40,8 +38,10 @@ std::shared_ptr<CVPushwrenSubscriptionsSection> readSection(const json::object& 
 
 std::shared_ptr<CVPushwrenSubscriptionsModel> CVPushwrenSubscriptionsModel::modelWithJSONData(std::string_view data) {
   // The document lives only while the model is read out of it, so it takes its memory from an
-  // arena that is let go in one piece.
-  boost::json::monotonic_resource arena;
+  // arena that is let go in one piece; a small manifest fits in the arena's first block, on the
+  // stack.
+  unsigned char firstBlock[4096];
+  boost::json::monotonic_resource arena(firstBlock, sizeof firstBlock);
   const auto document = readJSONDocument(data, &arena);
   if (!document) return nullptr;
   auto model = std::make_shared<CVPushwrenSubscriptionsModel>();

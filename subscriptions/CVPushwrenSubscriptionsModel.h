@@ -18,6 +18,10 @@ namespace pushwren {
 // hold the same objects.
 class CVPushwrenSubscriptionItem {
  public:
+  CVPushwrenSubscriptionItem() = default;
+  CVPushwrenSubscriptionItem(std::optional<std::string> identifier, std::optional<std::string> name)
+      : identifier_(std::move(identifier)), name_(std::move(name)) {}
+
   std::optional<std::string> identifier() const { return identifier_.get(); }
   void setIdentifier(std::optional<std::string> identifier) { identifier_.set(std::move(identifier)); }
   std::optional<std::string> name() const { return name_.get(); }

@@ -169,10 +169,12 @@ std::optional<std::string> SimulatedOneSignal::externalId() const {
 std::optional<boost::json::object> SimulatedOneSignal::getTags() const {
   std::lock_guard lock(mutex_);
   std::vector<const boost::json::key_value_pair*> sorted;
+  sorted.reserve(state_.tags.size());
   for (const auto& entry : state_.tags) sorted.push_back(&entry);
   std::sort(sorted.begin(), sorted.end(), [](auto* a, auto* b) { return a->key() < b->key(); });
   boost::json::object tags;
-  for (const auto* entry : sorted) tags[entry->key()] = entry->value();
+  tags.reserve(sorted.size());
+  for (const auto* entry : sorted) tags.emplace(entry->key(), entry->value());
   return tags;
 }
 
