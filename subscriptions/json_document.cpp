@@ -2,9 +2,6 @@
 
 #include <cstdint>
 
-#include <boost/json/parse.hpp>
-#include <boost/json/parse_options.hpp>
-
 namespace pushwren {
 namespace {
 
@@ -124,24 +121,14 @@ std::optional<std::string> jsonTextAsUTF8(std::string_view bytes) {
   return std::nullopt;
 }
 
-std::optional<boost::json::value> readJSONDocument(std::string_view bytes, boost::json::storage_ptr storage) {
-  // UTF-8, by far the usual case, is parsed where it lies; the parser checks it as it goes.
-  std::optional<std::string> converted;
+std::optional<std::string_view> jsonTextInUTF8(std::string_view bytes, std::string& converted) {
+  // UTF-8, by far the usual case, is read where it lies; the parser checks it as it goes.
   const auto [encoding, bomLength] = detectEncoding(bytes);
-  auto text = bytes.substr(bomLength);
-  if (encoding != Encoding::UTF8) {
-    converted = jsonTextAsUTF8(bytes);
-    if (!converted) return std::nullopt;
-    text = *converted;
-  }
-  boost::json::parse_options options;
-  // Deep enough for any manifest with nested extras; the parser keeps its own stack, so this is
-  // a bound on memory, not on recursion.
-  options.max_depth = 512;
-  boost::system::error_code ec;
-  auto document = boost::json::parse(text, ec, std::move(storage), options);
-  if (ec || !(document.is_object() || document.is_array())) return std::nullopt;
-  return document;
+  if (encoding == Encoding::UTF8) return bytes.substr(bomLength);
+  auto text = jsonTextAsUTF8(bytes);
+  if (!text) return std::nullopt;
+  converted = std::move(*text);
+  return std::string_view(converted);
 }
 
 }  // namespace pushwren

@@ -4,9 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include <boost/json/storage_ptr.hpp>
-#include <boost/json/value.hpp>
-
 namespace pushwren {
 
 // The text of a JSON document in UTF-8. The encoding is told by a byte order mark or, without
@@ -15,9 +12,8 @@ namespace pushwren {
 // their encoding (odd lengths, lone surrogates, code points past U+10FFFF).
 std::optional<std::string> jsonTextAsUTF8(std::string_view bytes);
 
-// A JSON document whose top level is an object or an array, as the manifest reader accepts it.
-// None for anything else: a bare top-level value, bytes that are not JSON text. The document's
-// memory comes from `storage` (default: the heap).
-std::optional<boost::json::value> readJSONDocument(std::string_view bytes, boost::json::storage_ptr storage = {});
+// The same without a copy when it can be had: a view of `bytes` past any byte order mark when
+// they are UTF-8 already, else of their conversion, kept in `converted`.
+std::optional<std::string_view> jsonTextInUTF8(std::string_view bytes, std::string& converted);
 
 }  // namespace pushwren
