@@ -80,6 +80,7 @@ void SimulatedOneSignal::setSubscription(OSPushSubscriptionState subscription) {
 void SimulatedOneSignal::setTags(boost::json::object tags) {
   std::lock_guard lock(mutex_);
   state_.tags = std::move(tags);
+  sortedTags_.reset();
 }
 
 // Listeners are called outside the lock: they call back into the SDK.
@@ -166,8 +167,11 @@ std::optional<std::string> SimulatedOneSignal::externalId() const {
   return state_.externalId;
 }
 
+// The tags come sorted by key, as the real SDK's answer does; the sorted copy is kept until the
+// tags change, since a subscriptions screen asks for all of them each time it opens.
 std::optional<boost::json::object> SimulatedOneSignal::getTags() const {
   std::lock_guard lock(mutex_);
+  if (sortedTags_) return sortedTags_;
   std::vector<const boost::json::key_value_pair*> sorted;
   sorted.reserve(state_.tags.size());
   for (const auto& entry : state_.tags) sorted.push_back(&entry);
@@ -175,6 +179,7 @@ std::optional<boost::json::object> SimulatedOneSignal::getTags() const {
   boost::json::object tags;
   tags.reserve(sorted.size());
   for (const auto* entry : sorted) tags.emplace(entry->key(), entry->value());
+  sortedTags_ = tags;
   return tags;
 }
 
@@ -182,6 +187,7 @@ void SimulatedOneSignal::addTags(const boost::json::object& tags) {
   trace_.add("OneSignal.User.addTags", tags);
   std::lock_guard lock(mutex_);
   for (const auto& [key, value] : tags) state_.tags[key] = value;
+  sortedTags_.reset();
 }
 
 void SimulatedOneSignal::removeTags(const boost::json::array& keys) {
@@ -190,18 +196,21 @@ void SimulatedOneSignal::removeTags(const boost::json::array& keys) {
   for (const auto& key : keys) {
     if (key.is_string()) state_.tags.erase(key.get_string());
   }
+  sortedTags_.reset();
 }
 
 void SimulatedOneSignal::addTagWithKey(const std::string& key, const std::string& value) {
   trace_.add("OneSignal.User.addTagWithKey", key, value);
   std::lock_guard lock(mutex_);
   state_.tags[key] = value;
+  sortedTags_.reset();
 }
 
 void SimulatedOneSignal::removeTag(const std::string& key) {
   trace_.add("OneSignal.User.removeTag", key);
   std::lock_guard lock(mutex_);
   state_.tags.erase(key);
+  sortedTags_.reset();
 }
 
 std::optional<std::string> SimulatedOneSignal::id() const {

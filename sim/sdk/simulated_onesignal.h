@@ -101,6 +101,7 @@ class SimulatedOneSignal final : public OneSignal,
   Trace& trace_;
   mutable std::mutex mutex_;
   State state_;
+  mutable std::optional<boost::json::object> sortedTags_;  // state_.tags by key, until they change
   std::vector<std::weak_ptr<OSNotificationClickListener>> clickListeners_;
   std::vector<std::weak_ptr<OSNotificationLifecycleListener>> lifecycleListeners_;
   std::vector<std::weak_ptr<OSInAppMessageClickListener>> inAppClickListeners_;
