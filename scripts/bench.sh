@@ -16,7 +16,7 @@ mkdir -p build/bench
 echo "== Google Benchmark suite" >&2
 build/release/bin/pushwren_bench --benchmark_out=build/bench/benchmarks.json --benchmark_out_format=json \
   --benchmark_min_time=0.5 --benchmark_repetitions="${PUSHWREN_BENCH_REPETITIONS:-3}" \
-  --benchmark_report_aggregates_only=true "$@" >&2
+  --benchmark_report_aggregates_only=true --benchmark_enable_random_interleaving=true "$@" >&2
 echo "== bridge round trip in the browser" >&2
 PUSHWREN_SIM="$PWD/build/release/bin/pushwren-sim" node bench/browser/round_trip.mjs >&2
 python3 bench/report.py build/bench/benchmarks.json build/bench/round_trip.json build/bench/results.json
