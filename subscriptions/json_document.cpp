@@ -106,28 +106,28 @@ std::optional<std::string> fromUTF32(CodeUnits units) {
   return out;
 }
 
-}  // namespace
-
-std::optional<std::string> jsonTextAsUTF8(std::string_view bytes) {
-  const auto [encoding, bomLength] = detectEncoding(bytes);
-  const auto text = bytes.substr(bomLength);
+// Text in UTF-16 or UTF-32, its byte order mark left off, as UTF-8.
+std::optional<std::string> convertedToUTF8(Encoding encoding, std::string_view text) {
   switch (encoding) {
-    case Encoding::UTF8: return std::string(text);
     case Encoding::UTF16BE: return fromUTF16({text, 2, true});
     case Encoding::UTF16LE: return fromUTF16({text, 2, false});
     case Encoding::UTF32BE: return fromUTF32({text, 4, true});
     case Encoding::UTF32LE: return fromUTF32({text, 4, false});
+    case Encoding::UTF8: break;
   }
-  return std::nullopt;
+  return std::string(text);
 }
 
+}  // namespace
+
 std::optional<std::string_view> jsonTextInUTF8(std::string_view bytes, std::string& converted) {
-  // UTF-8, by far the usual case, is read where it lies; the parser checks it as it goes.
   const auto [encoding, bomLength] = detectEncoding(bytes);
-  if (encoding == Encoding::UTF8) return bytes.substr(bomLength);
-  auto text = jsonTextAsUTF8(bytes);
-  if (!text) return std::nullopt;
-  converted = std::move(*text);
+  const auto text = bytes.substr(bomLength);
+  // UTF-8, by far the usual case, is read where it lies; the parser checks it as it goes.
+  if (encoding == Encoding::UTF8) return text;
+  auto utf8 = convertedToUTF8(encoding, text);
+  if (!utf8) return std::nullopt;
+  converted = std::move(*utf8);
   return std::string_view(converted);
 }
 

@@ -40,9 +40,9 @@ class ManifestHandler {
   bool on_document_begin(json::error_code&) { return true; }
   bool on_document_end(json::error_code&) { return true; }
 
-  bool on_object_begin(json::error_code& ec) { return open(false, ec); }
+  bool on_object_begin(json::error_code&) { return open(false); }
   bool on_object_end(std::size_t, json::error_code&) { return close(); }
-  bool on_array_begin(json::error_code& ec) { return open(true, ec); }
+  bool on_array_begin(json::error_code&) { return open(true); }
   bool on_array_end(std::size_t, json::error_code&) { return close(); }
 
   bool on_key_part(json::string_view part, std::size_t, json::error_code&) {
@@ -135,14 +135,14 @@ class ManifestHandler {
     return true;
   }
 
-  bool open(bool isArray, json::error_code&) {
+  bool open(bool isArray) {
     Place place = Place::Ignored;
     if (places_.empty()) {
       sawContainer_ = true;
       place = isArray ? Place::Ignored : Place::TopObject;
     } else if (isArray && field_ == Field::Sections) {
       place = Place::SectionList;
-    } else if (isArray && field_ == Field::Items && places_.back() == Place::Section) {
+    } else if (isArray && field_ == Field::Items) {
       place = Place::ItemList;
     } else if (!isArray && places_.back() == Place::SectionList) {
       place = Place::Section;
