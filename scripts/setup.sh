@@ -8,6 +8,9 @@ packages=(
   libboost1.81-dev libboost-json1.81-dev libboost-url1.81-dev
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the install check: pkg-config reads pushwren.pc; cpack's Debian packages need dpkg-shlibdeps
+  # (dpkg-dev) and file
+  pkg-config dpkg-dev file
 )
 # The browser tests and the sanitizer/fuzz builds add their own packages here when asked for.
 if [[ "${PUSHWREN_SETUP_EXTRAS:-}" == *browser* ]]; then

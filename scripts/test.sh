@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds once, runs the whole suite (the browser tests
-# included, in the same ctest pass), then the hardening runs (sanitizers, fuzzing, clang-tidy).
+# included, in the same ctest pass), then the install check (install, the embedding example, the
+# Debian packages), then the hardening runs (sanitizers, fuzzing, clang-tidy).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,4 +13,5 @@ fi
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+bash scripts/install_check.sh
 bash scripts/hardening.sh

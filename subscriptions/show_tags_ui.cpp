@@ -5,19 +5,20 @@
 #include "platform/log.h"
 #include "platform/ui/storyboard.h"
 #include "plugin/CVPushwren.h"
+#include "subscriptions/resource_bundle.h"
 
 namespace pushwren {
+namespace {
 
-void showTagsUI(CVPushwren& plugin, const std::shared_ptr<CVJavascriptRunner>& runner) {
-  showTagsUIFromBundle(plugin.getBundle(), runner);
-}
-
-void showTagsUIFromBundle(std::shared_ptr<NSBundle> bundle, const std::shared_ptr<CVJavascriptRunner>& runner) {
+// `lookedIn` starts the log line when the storyboard cannot be had: where the resource bundle was
+// looked for in vain, if it was.
+void present(std::shared_ptr<NSBundle> bundle, const std::shared_ptr<CVJavascriptRunner>& runner,
+             const std::string& lookedIn) {
   // Without its storyboard the screen cannot be built; the page carries on without it.
   std::string whyNot;
   const auto storyboard = UIStoryboard::storyboardWithName("CVPushwrenSubscriptions", std::move(bundle), &whyNot);
   if (!storyboard) {
-    NSLog("Cannot show the subscriptions screen: " + whyNot);
+    NSLog("Cannot show the subscriptions screen: " + lookedIn + whyNot);
     return;
   }
   const auto screen = storyboard->instantiateInitialViewController();
@@ -26,6 +27,24 @@ void showTagsUIFromBundle(std::shared_ptr<NSBundle> bundle, const std::shared_pt
     return;
   }
   if (runner) runner->presentViewController(screen, true, nullptr);
+}
+
+}  // namespace
+
+void showTagsUI(CVPushwren& plugin, const std::shared_ptr<CVJavascriptRunner>& runner) {
+  auto bundle = plugin.getBundle();
+  // Without the bundle the storyboard is still looked for in the main bundle. Should that fail
+  // too, the one line logged names every directory the bundle was looked for in, so a host that
+  // installed it in the wrong place can see where it belongs.
+  std::string lookedIn;
+  if (!bundle) {
+    lookedIn = std::string("no ") + kResourceBundleName + " in " + listedDirectories(resourceBundleDirectories()) + "; ";
+  }
+  present(std::move(bundle), runner, lookedIn);
+}
+
+void showTagsUIFromBundle(std::shared_ptr<NSBundle> bundle, const std::shared_ptr<CVJavascriptRunner>& runner) {
+  present(std::move(bundle), runner, "");
 }
 
 }  // namespace pushwren

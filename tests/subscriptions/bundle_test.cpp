@@ -73,5 +73,53 @@ TEST(ResourceBundle, WithoutAPluginBundleTheMainBundleIsAsked) {
   EXPECT_EQ(bundle->bundleURL(), main.path() / kResourceBundleName);
 }
 
+// An install tree: the library in lib/, the bundle in share/pushwren/, the app in bin/.
+TEST(ResourceBundle, IsLookedForBesideTheLibraryThenInTheInstallTreeThenInTheMainBundle) {
+  const testing::TempDirectory prefix;
+  const auto lib = prefix.path() / "lib";
+  const auto data = prefix.path() / "share" / "pushwren";
+  const auto bin = prefix.path() / "bin";
+  for (const auto& directory : {lib, data, bin}) fs::create_directories(directory);
+
+  const auto directories =
+      resourceBundleDirectories(NSBundle::bundleWithURL(lib), "../share/pushwren", NSBundle::bundleWithURL(bin));
+  EXPECT_EQ(directories, (std::vector<fs::path>{lib, data, bin}));
+
+  const struct {
+    const char* what;
+    std::vector<fs::path> holding;
+    fs::path found;  // empty: none
+  } cases[] = {
+      {"beside the library and in the install tree", {lib, data}, lib},
+      {"in the install tree only", {data}, data},
+      {"in the install tree and the main bundle", {data, bin}, data},
+      {"in the main bundle only", {bin}, bin},
+      {"nowhere", {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const auto& directory : {lib, data, bin}) fs::remove_all(directory / kResourceBundleName);
+    for (const auto& directory : c.holding) fs::create_directory(directory / kResourceBundleName);
+    const auto bundle = resourceBundleIn(directories);
+    EXPECT_EQ(bundle ? bundle->bundleURL() : fs::path(), c.found.empty() ? fs::path() : c.found / kResourceBundleName);
+  }
+}
+
+TEST(ResourceBundle, EachDirectoryIsListedOnceAndNoneForAMissingBundle) {
+  const testing::TempDirectory app;
+  const auto here = NSBundle::bundleWithURL(app.path());
+  // The build tree: library and app in one directory, no install tree around them.
+  EXPECT_EQ(resourceBundleDirectories(here, "", here), std::vector<fs::path>{app.path()});
+  EXPECT_EQ(resourceBundleDirectories(nullptr, "../share/pushwren", here), std::vector<fs::path>{app.path()});
+  EXPECT_TRUE(resourceBundleDirectories(nullptr, "../share/pushwren", nullptr).empty());
+  EXPECT_FALSE(resourceBundleIn(std::vector<fs::path>{}));
+}
+
+TEST(ResourceBundle, TheDirectoriesAreListedForALogLine) {
+  EXPECT_EQ(listedDirectories({"/opt/app/lib", "/opt/app/share/pushwren", "/opt/app/bin"}),
+            "/opt/app/lib, /opt/app/share/pushwren, /opt/app/bin");
+  EXPECT_EQ(listedDirectories({}), "");
+}
+
 }  // namespace
 }  // namespace pushwren

@@ -1,0 +1,127 @@
+# Install rules, the CMake package, the pkg-config file and the Debian packages of the plugin.
+#
+#   cmake --install build --prefix P    library, bundle, headers, CMake and pkg-config files
+#   cpack -G DEB --config build/CPackConfig.cmake
+#                                       libpushwren0 (library, bundle) and libpushwren-dev
+#
+# Components: `runtime` (library and resource bundle), `development` (headers, the library's
+# link name, package files), `sim` (the reference host, only with PUSHWREN_INSTALL_SIM).
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+option(PUSHWREN_INSTALL_SIM "install pushwren-sim and its playground pages" OFF)
+
+set(PUSHWREN_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/pushwren)
+set(PUSHWREN_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/pushwren)
+set(PUSHWREN_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Pushwren)
+
+# Before 1.0 a new minor version may break the interface: the soname changes with the major
+# version only, and a 0.x request accepts nothing but the same minor version.
+set_target_properties(pushwren PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+
+# The library finds the installed resource bundle from its own directory, so the install tree
+# works wherever it is unpacked (a prefix, a .deb extracted elsewhere).
+file(RELATIVE_PATH pushwren_data_from_library ${CMAKE_INSTALL_FULL_LIBDIR}
+     ${CMAKE_INSTALL_PREFIX}/${PUSHWREN_INSTALL_DATADIR})
+target_compile_definitions(pushwren PRIVATE PUSHWREN_DATA_DIR_FROM_LIBRARY="${pushwren_data_from_library}")
+
+install(TARGETS pushwren EXPORT PushwrenTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
+  INCLUDES DESTINATION ${PUSHWREN_INSTALL_INCLUDEDIR})
+
+# What a host includes: the host and SDK contracts, the plugin, and the platform layer the host
+# implements or calls, with every header those include. Each keeps its folder, so includes read
+# the same in the install tree as in the source tree.
+set(pushwren_public_headers
+  contracts/host/app_config.h
+  contracts/host/app_delegate.h
+  contracts/host/event_emitter.h
+  contracts/host/javascript_runner.h
+  contracts/host/register_module.h
+  contracts/host/tracking_status.h
+  contracts/onesignal/events.h
+  contracts/onesignal/listeners.h
+  contracts/onesignal/onesignal.h
+  platform/application.h
+  platform/atomic_property.h
+  platform/bundle.h
+  platform/log.h
+  platform/main_queue.h
+  platform/notification_center.h
+  platform/ui/control.h
+  platform/ui/view.h
+  platform/ui/view_controller.h
+  plugin/CVPushwren.h
+)
+foreach(header IN LISTS pushwren_public_headers)
+  cmake_path(GET header PARENT_PATH folder)
+  install(FILES ${PROJECT_SOURCE_DIR}/${header} DESTINATION ${PUSHWREN_INSTALL_INCLUDEDIR}/${folder}
+          COMPONENT development)
+endforeach()
+
+install(EXPORT PushwrenTargets NAMESPACE Pushwren:: DESTINATION ${PUSHWREN_INSTALL_CMAKEDIR}
+        COMPONENT development)
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/PushwrenConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/PushwrenConfig.cmake INSTALL_DESTINATION ${PUSHWREN_INSTALL_CMAKEDIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/PushwrenConfigVersion.cmake
+  COMPATIBILITY SameMinorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/PushwrenConfig.cmake ${PROJECT_BINARY_DIR}/PushwrenConfigVersion.cmake
+        DESTINATION ${PUSHWREN_INSTALL_CMAKEDIR} COMPONENT development)
+
+# pkg-config: paths relative to the .pc file, so an unpacked tree needs no editing.
+file(RELATIVE_PATH pushwren_prefix_from_pc ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" pushwren_prefix_from_pc "${pushwren_prefix_from_pc}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/pushwren.pc.in ${PROJECT_BINARY_DIR}/pushwren.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/pushwren.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+        COMPONENT development)
+
+# The reference host's rules exist whether or not it is installed (without the option they are
+# left out of a plain install), so turning the option on or off never relinks pushwren-sim.
+if(PUSHWREN_INSTALL_SIM)
+  set(pushwren_sim_install_default)
+else()
+  set(pushwren_sim_install_default EXCLUDE_FROM_ALL)
+endif()
+file(RELATIVE_PATH pushwren_lib_from_bin ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+set_target_properties(pushwren-sim PROPERTIES INSTALL_RPATH "$ORIGIN/${pushwren_lib_from_bin}")
+install(TARGETS pushwren-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sim
+        ${pushwren_sim_install_default})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/sim/playground/web/ DESTINATION ${PUSHWREN_INSTALL_DATADIR}/playground
+        COMPONENT sim ${pushwren_sim_install_default})
+
+# Debian packages, one per component. The runtime package's dependencies are read from the
+# library's own links (dpkg-shlibdeps); the development package adds the Boost headers that the
+# public headers include.
+set(CPACK_PACKAGE_NAME pushwren)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Push-notification plugin for hybrid-app hosts")
+set(CPACK_PACKAGE_CONTACT "Pushwren developers <pushwren@localhost>")
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_STRIP_FILES ON)
+# A shlibs file, so packages built against the library depend on libpushwren0 themselves.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+set(CPACK_COMPONENTS_ALL runtime development)
+set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS runtime)
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libpushwren${PROJECT_VERSION_MAJOR})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "Pushwren: the plugin's shared library and resource bundle")
+
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libpushwren-dev)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
+    "libboost1.81-dev, libboost-json1.81-dev, libboost-url1.81-dev")
+set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION "Pushwren: headers, CMake package and pkg-config file")
+
+if(PUSHWREN_INSTALL_SIM)
+  list(APPEND CPACK_COMPONENTS_ALL sim)
+  set(CPACK_COMPONENT_SIM_DEPENDS runtime)
+  set(CPACK_DEBIAN_SIM_PACKAGE_NAME pushwren-sim)
+  set(CPACK_DEBIAN_SIM_PACKAGE_SECTION devel)
+  set(CPACK_DEBIAN_SIM_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_COMPONENT_SIM_DESCRIPTION "Pushwren: the reference host and its browser playground")
+endif()
+include(CPack)
