@@ -7,8 +7,8 @@
 #      prefix and prints what its runner received; a version the package does not satisfy fails
 #      at configure time.
 #   3. With PUSHWREN_INSTALL_SIM the reference host installs and runs a scenario from the prefix.
-#   4. `cpack -G DEB` makes libpushwren0 and libpushwren-dev with their dependencies declared;
-#      both extracted with dpkg-deb -x into another prefix, the example builds and runs there too.
+#   4. `cpack -G DEB` makes libpushwren0 and libpushwren-dev with their dependencies declared,
+#      which apt can resolve; both extracted with dpkg-deb -x into another prefix, the example builds and runs there too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -126,6 +126,10 @@ for needed in "libpushwren0 (= $(dpkg-deb -f "$runtime" Version))" libboost1.81-
   depends "$dev" | grep -qF "$needed" || fail "libpushwren-dev does not depend on $needed"
 done
 if dpkg-deb -c "$runtime" | grep -q '/include/'; then fail "libpushwren0 carries headers"; fi
+# apt resolves every declared dependency (a simulation: nothing is installed).
+if command -v apt-get >/dev/null; then
+  apt-get install -s "$runtime" "$dev" >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt cannot install the packages"; }
+fi
 unpacked=$work/unpacked
 dpkg-deb -x "$runtime" "$unpacked"
 dpkg-deb -x "$dev" "$unpacked"
