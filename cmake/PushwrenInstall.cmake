@@ -22,8 +22,15 @@ set_target_properties(pushwren PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION $
 # The library finds the installed resource bundle from its own directory, so the install tree
 # works wherever it is unpacked (a prefix, a .deb extracted elsewhere).
 file(RELATIVE_PATH pushwren_data_from_library ${CMAKE_INSTALL_FULL_LIBDIR}
-     ${CMAKE_INSTALL_PREFIX}/${PUSHWREN_INSTALL_DATADIR})
-target_compile_definitions(pushwren PRIVATE PUSHWREN_DATA_DIR_FROM_LIBRARY="${pushwren_data_from_library}")
+     ${CMAKE_INSTALL_FULL_DATADIR}/pushwren)
+# The lookup is compiled into the library (or into its subscriptions layer, when that is a target
+# of its own).
+foreach(bundle_lookup_target IN ITEMS pushwren pushwren_subscriptions)
+  if(TARGET ${bundle_lookup_target})
+    target_compile_definitions(${bundle_lookup_target} PRIVATE
+      PUSHWREN_DATA_DIR_FROM_LIBRARY="${pushwren_data_from_library}")
+  endif()
+endforeach()
 
 install(TARGETS pushwren EXPORT PushwrenTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
