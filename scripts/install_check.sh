@@ -9,6 +9,8 @@
 #   3. With PUSHWREN_INSTALL_SIM the reference host installs and runs a scenario from the prefix.
 #   4. `cpack -G DEB` makes libpushwren0 and libpushwren-dev with their dependencies declared,
 #      which apt can resolve; both extracted with dpkg-deb -x into another prefix, the example builds and runs there too.
+# Under pipefail a `grep -q` that stops reading early fails its pipeline with SIGPIPE, so output
+# is matched from a variable instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -43,7 +45,7 @@ check_example() {
     { cat "$work/example-configure.log" >&2; fail "the example does not configure against $prefix"; }
   cmake --build "$dir" >"$work/example-build.log" ||
     { cat "$work/example-build.log" >&2; fail "the example does not build against $prefix"; }
-  ldd "$dir/embedding_host" | grep -q "libpushwren.so.0 => $prefix/lib/" ||
+  [[ $(ldd "$dir/embedding_host") == *"libpushwren.so.0 => $prefix/lib/"* ]] ||
     fail "the example does not load the library from $prefix/lib"
   "$dir/embedding_host" >"$dir/output.txt" || fail "the example exited with $?"
   diff -u examples/embedding/expected-output.txt "$dir/output.txt" || fail "the example printed something else"
@@ -59,7 +61,7 @@ for expected in lib/libpushwren.so.0 lib/libpushwren.so share/pushwren/OneSignal
   [[ -e $prefix/$expected ]] || fail "$expected is not installed"
 done
 [[ ! -e $prefix/bin && ! -e $prefix/share/pushwren/playground ]] || fail "the reference host was installed unasked"
-if find "$prefix" \( -name '*test*' -o -name '*bench*' -o -path '*/sim/*' \) | grep -q .; then
+if find "$prefix" \( -name '*test*' -o -name '*bench*' -o -path '*/sim/*' \) | grep . >/dev/null; then
   fail "tests, benchmarks or the reference host's files were installed"
 fi
 
@@ -120,12 +122,12 @@ dev=$(echo "$debs"/libpushwren-dev_*.deb)
 [[ -f $runtime && -f $dev ]] || fail "cpack did not make libpushwren0 and libpushwren-dev"
 depends() { dpkg-deb -f "$1" Depends; }
 for needed in libboost-json1.81.0 libboost-url1.81.0 libcurl4 libstdc++6; do
-  depends "$runtime" | grep -q "$needed" || fail "libpushwren0 does not depend on $needed"
+  [[ $(depends "$runtime") == *"$needed"* ]] || fail "libpushwren0 does not depend on $needed"
 done
 for needed in "libpushwren0 (= $(dpkg-deb -f "$runtime" Version))" libboost1.81-dev libboost-json1.81-dev libboost-url1.81-dev; do
-  depends "$dev" | grep -qF "$needed" || fail "libpushwren-dev does not depend on $needed"
+  [[ $(depends "$dev") == *"$needed"* ]] || fail "libpushwren-dev does not depend on $needed"
 done
-if dpkg-deb -c "$runtime" | grep -q '/include/'; then fail "libpushwren0 carries headers"; fi
+if [[ $(dpkg-deb -c "$runtime") == */include/* ]]; then fail "libpushwren0 carries headers"; fi
 # apt resolves every declared dependency (a simulation: nothing is installed).
 if command -v apt-get >/dev/null; then
   apt-get install -s "$runtime" "$dev" >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt cannot install the packages"; }
