@@ -28,7 +28,7 @@ class LiveRun : public std::enable_shared_from_this<LiveRun> {
     const auto& step = steps_[done_];
     const auto from = sim_.trace().size();
     try {
-      sim_.applyStep(*step.kind, StepFields(step.fields));
+      sim_.applyStep(step.kind->handler, StepFields(step.fields));
     } catch (const std::exception& e) {
       return fail(e.what());
     }

@@ -25,18 +25,18 @@ Simulation::~Simulation() {
   setUIObserver(nullptr);
 }
 
-void Simulation::applyStep(const StepKind& kind, const StepFields& step) {
+void Simulation::applyStep(const StepHandler& handler, const StepFields& step) {
   struct Reopen {
     Simulation& sim;
     ~Reopen() { sim.holdDownloads(false); }
   };
   holdDownloads(true);
   const Reopen reopen{*this};
-  kind.handler(*this, step);
+  handler(*this, step);
 }
 
-void Simulation::runStep(const StepKind& kind, const StepFields& step) {
-  applyStep(kind, step);
+void Simulation::runStep(const StepHandler& handler, const StepFields& step) {
+  applyStep(handler, step);
   settle();
 }
 

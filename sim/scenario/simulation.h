@@ -42,9 +42,9 @@ class Simulation {
 
   // Runs one step's handler with the outcome of every download held back until the handler has
   // returned. A StepError leaves the device as it was.
-  void applyStep(const StepKind& kind, const StepFields& step);
+  void applyStep(const StepHandler& handler, const StepFields& step);
   // applyStep, then settle.
-  void runStep(const StepKind& kind, const StepFields& step);
+  void runStep(const StepHandler& handler, const StepFields& step);
 
   // Runs the main queue until it is idle; while a download is in flight (at most kSettleLimit),
   // waits for it and runs the queue again. A download whose request the server holds is not

@@ -17,7 +17,7 @@ class DeviceTest : public ::testing::Test {
   // Runs the steps and gives the trace lines they added.
   std::vector<std::string> run(std::string_view steps) {
     const auto from = sim_.trace().size();
-    for (const auto& step : readSteps(steps)) sim_.runStep(*step.kind, StepFields(step.fields));
+    for (const auto& step : readSteps(steps)) sim_.runStep(step.kind->handler, StepFields(step.fields));
     return sim_.trace().textLines(from);
   }
 
