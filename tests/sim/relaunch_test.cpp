@@ -3,6 +3,7 @@
 // the new page's first navigation.
 #include <gmock/gmock.h>
 
+#include "platform/main_queue.h"
 #include "tests/sim/device_fixture.h"
 
 namespace pushwren::sim {
@@ -147,6 +148,17 @@ TEST_F(Relaunch, TheScreensAndMessagesShownAreGoneAndTheBadgeStays) {
   EXPECT_THAT(refusal(R"({"do":"tap","button":"close"})"), HasSubstr("no subscriptions screen is shown"));
   EXPECT_THAT(refusal(R"({"do":"inAppMessageButton","id":"m1","button":0})"), HasSubstr("no in-app message \"m1\" is shown"));
   EXPECT_EQ(sim_.host().application().applicationIconBadgeNumber(), 3);
+}
+
+TEST_F(Relaunch, WorkTheEndedProcessLeftOnTheMainQueueNeverRuns) {
+  launchDevice();
+  bool ran = false;
+  dispatchAsyncMain([&ran] { ran = true; });
+  run(kRelaunch);
+  EXPECT_FALSE(ran);
+  dispatchAsyncMain([&ran] { ran = true; });
+  sim_.settle();
+  EXPECT_TRUE(ran);
 }
 
 struct ColdStartTap {
