@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& line : pushwren::sim::contentLines(in)) {
     try {
       const auto step = pushwren::sim::readStep(line.text);
-      if (step.handler == nullptr) __builtin_trap();
+      if (step.kind == nullptr) __builtin_trap();
     } catch (const pushwren::sim::StepError&) {
     }
   }

@@ -10,7 +10,9 @@ MainQueue& MainQueue::shared() {
 }
 
 void MainQueue::dispatchAsync(std::function<void()> block) {
-  boost::asio::post(io_, std::move(block));
+  boost::asio::post(io_, [this, era = era_.load(), block = std::move(block)] {
+    if (era == era_.load()) block();
+  });
   touch();
 }
 

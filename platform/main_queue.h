@@ -23,6 +23,10 @@ class MainQueue {
   // dispatch_async onto the main queue.
   void dispatchAsync(std::function<void()> block);
 
+  // Blocks posted before this call never run: the process that posted them has ended. For a host
+  // that starts its app anew inside one process.
+  void dropPending() { ++era_; }
+
   // Runs every block that is ready, and those they post, until none is left. Main thread only.
   std::size_t runUntilIdle();
 
@@ -50,6 +54,7 @@ class MainQueue {
 
   boost::asio::io_context io_;
   std::atomic<int> outside_{0};
+  std::atomic<std::uint64_t> era_{0};  // advanced by dropPending()
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::uint64_t generation_ = 0;

@@ -1,6 +1,7 @@
 // pushwren-sim: the reference host, run from the command line.
 //   pushwren-sim run FILE [--expect TRACE]
 //   pushwren-sim serve [--port N] [--config FILE] [--manifest FILE]
+//   pushwren-sim steps
 #include <iostream>
 #include <optional>
 #include <string>
@@ -8,12 +9,14 @@
 
 #include "sim/playground/serve_command.h"
 #include "sim/scenario/scenario_runner.h"
+#include "sim/scenario/step_table.h"
 
 namespace {
 
 int usage() {
   std::cerr << "usage: pushwren-sim run FILE [--expect TRACE]\n"
-               "       pushwren-sim serve [--port N] [--config FILE] [--manifest FILE]\n";
+               "       pushwren-sim serve [--port N] [--config FILE] [--manifest FILE]\n"
+               "       pushwren-sim steps\n";
   return 2;
 }
 
@@ -30,6 +33,10 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "serve") {
     return pushwren::sim::playground::serveCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
+  if (args[0] == "steps" && args.size() == 1) {
+    pushwren::sim::printSteps(std::cout);
+    return 0;
   }
   return usage();
 }

@@ -30,6 +30,32 @@ CompletionGateSlot& completionGateSlot() {
   return slot;
 }
 
+// Handlers run, and tasks are abandoned, under one lock: once abandonDataTasksInFlight() has
+// returned, no handler of a task started before it runs.
+struct Era {
+  std::mutex mutex;
+  std::uint64_t current = 0;
+};
+Era& era() {
+  static Era shared;
+  return shared;
+}
+
+DataTaskCompletion unlessAbandoned(DataTaskCompletion completion) {
+  auto& tasks = era();
+  std::uint64_t started = 0;
+  {
+    std::lock_guard lock(tasks.mutex);
+    started = tasks.current;
+  }
+  return [started, completion = std::move(completion)](std::string body, std::shared_ptr<const URLResponse> response,
+                                                        std::optional<URLError> error) {
+    auto& tasks = era();
+    std::lock_guard lock(tasks.mutex);
+    if (tasks.current == started) completion(std::move(body), std::move(response), std::move(error));
+  };
+}
+
 void announceStart(const std::string& url) {
   auto& slot = startObserverSlot();
   std::lock_guard lock(slot.mutex);
@@ -56,6 +82,7 @@ class DataTask final : public URLSessionDataTask {
       resumed_ = true;
       completion = std::move(completion_);
     }
+    if (completion) completion = unlessAbandoned(std::move(completion));
     auto transfer = std::make_unique<DataTransfer>(url_, configuration_, std::move(completion));
     announceStart(url_);
     TransferWorker::shared().start(std::move(transfer));
@@ -85,6 +112,12 @@ class Session final : public URLSession {
 
 std::shared_ptr<URLSession> URLSession::sessionWithConfiguration(const URLSessionConfiguration& configuration) {
   return std::make_shared<Session>(configuration);
+}
+
+void abandonDataTasksInFlight() {
+  auto& tasks = era();
+  std::lock_guard lock(tasks.mutex);
+  ++tasks.current;
 }
 
 void setDataTaskStartObserver(DataTaskStartObserver observer) {

@@ -59,6 +59,11 @@ class URLSession {
                                                               DataTaskCompletion completion) = 0;
 };
 
+// Every data task resumed so far whose completion handler has not run never calls it, as when the
+// process that started it ends; a handler running now is waited for. For a host that starts its
+// app anew inside one process.
+void abandonDataTasksInFlight();
+
 // Told of every data task as it starts, on the thread that resumes it, before the transfer
 // begins (the reference host traces them). Safe from any thread; empty removes the observer.
 using DataTaskStartObserver = std::function<void(const std::string& url)>;

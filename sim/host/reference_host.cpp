@@ -33,17 +33,36 @@ class TracedNotificationCenter final : public NSNotificationCenter {
 }  // namespace
 
 ReferenceHost::ReferenceHost(Trace& trace)
-    : trace_(trace),
-      config_(std::make_shared<CorvaneAppConfig>()),
-      application_(std::make_shared<TracedApplication>(trace)),
-      notificationCenter_(std::make_shared<TracedNotificationCenter>(trace)),
-      sdk_(std::make_shared<SimulatedOneSignal>(trace)) {
+    : trace_(trace), config_(std::make_shared<CorvaneAppConfig>()), sdk_(std::make_shared<SimulatedOneSignal>(trace)) {
   CorvaneAppConfig::setSharedAppConfig(config_);
+  installProcessObjects(0);
+  loadModules();
+}
+
+void ReferenceHost::restartProcess() {
+  modules_.clear();
+  runners_.clear();
+  launched_ = false;
+  sdk_ = sdk_->relaunched();
+  installProcessObjects(application_->applicationIconBadgeNumber());
+  loadModules();
+}
+
+// The objects a process has of its own, installed as the process's shared ones. The badge is
+// the home screen's: it outlives the process.
+void ReferenceHost::installProcessObjects(long badge) {
+  application_ = std::make_shared<TracedApplication>(trace_);
+  application_->UIApplication::setApplicationIconBadgeNumber(badge);
+  notificationCenter_ = std::make_shared<TracedNotificationCenter>(trace_);
   UIApplication::setSharedApplication(application_);
   NSNotificationCenter::setDefaultCenter(notificationCenter_);
   OneSignal::install(sdk_);
-  shapeAppDelegate({});
+  shapeAppDelegate(delegateShape_);
+}
 
+// The modules registered themselves when their code was loaded; a new process loads the same
+// code, so the registrations read now are the ones it would make.
+void ReferenceHost::loadModules() {
   for (const auto& module : CVRegisteredModules()) {
     trace_.add("CVRegisterModule", module.className);
     modules_.push_back(module.make());
@@ -58,6 +77,7 @@ ReferenceHost::~ReferenceHost() {
 }
 
 void ReferenceHost::shapeAppDelegate(const AppDelegateShape& shape) {
+  delegateShape_ = shape;
   application_->setDelegate(makeAppDelegate(shape, trace_));
 }
 
@@ -77,6 +97,7 @@ void ReferenceHost::adoptRunner(std::shared_ptr<Runner> runner) { runners_[runne
 void ReferenceHost::releaseRunner(const std::string& id) { runners_.erase(id); }
 
 void ReferenceHost::launch(const std::optional<boost::json::object>& options) {
+  launched_ = true;
   for (const auto& module : modules_) module->didFinishLaunchingWithOptions(*application_, options);
 }
 

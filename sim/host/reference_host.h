@@ -22,6 +22,10 @@ namespace pushwren::sim {
 // centre and push SDK as the process's shared ones, makes one object of every module that
 // registered itself when its code was loaded, and forwards its entry points to them. It owns the
 // runners: letting go of one makes the plugin's weak reference to it read absent.
+//
+// The app's process can end and start again on the same device (restartProcess): what the
+// device keeps stays (the host configuration, the app delegate's shape, what the SDK stores, the
+// icon's badge); everything the process made is made anew.
 class ReferenceHost {
  public:
   explicit ReferenceHost(Trace& trace);
@@ -36,6 +40,11 @@ class ReferenceHost {
 
   void shapeAppDelegate(const AppDelegateShape& shape);
 
+  // Ends the app's process and starts a new one: the runners, the module objects, the SDK's
+  // listeners and the notification centre's observers go; the modules' code loads again (traced
+  // as at the start) and the new objects are made. The app has not launched in the new process.
+  void restartProcess();
+
   // The runner of that id, made (with every operation) on first mention.
   std::shared_ptr<Runner> runner(const std::string& id);
   // Makes the runner of that id anew, with or without the info operation, in place of any other.
@@ -44,7 +53,8 @@ class ReferenceHost {
   void adoptRunner(std::shared_ptr<Runner> runner);
   void releaseRunner(const std::string& id);
 
-  // Entry points, forwarded to every module.
+  // Entry points, forwarded to every module. The app launches once per process.
+  bool hasLaunched() const { return launched_; }
   void launch(const std::optional<boost::json::object>& options);
   void runnerDidLoad(const std::string& runnerId);
   void runnerWillAppear(const std::string& runnerId);
@@ -53,13 +63,18 @@ class ReferenceHost {
   void postTrackingStatus(std::optional<boost::json::value> object);
 
  private:
+  void installProcessObjects(long badge);
+  void loadModules();
+
   Trace& trace_;
+  AppDelegateShape delegateShape_;
   std::shared_ptr<CorvaneAppConfig> config_;
   std::shared_ptr<UIApplication> application_;
   std::shared_ptr<NSNotificationCenter> notificationCenter_;
   std::shared_ptr<SimulatedOneSignal> sdk_;
   std::vector<std::shared_ptr<CVEventEmitter>> modules_;
   std::map<std::string, std::shared_ptr<Runner>> runners_;
+  bool launched_ = false;
 };
 
 }  // namespace pushwren::sim

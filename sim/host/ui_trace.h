@@ -17,6 +17,8 @@ class UITrace : public UIObserver {
 
   // The screen presented last that still shows, alerts not counted; none when none shows.
   std::shared_ptr<UIViewController> topmostScreen() const;
+  // The app's process ended: none of its screens shows any more.
+  void forgetScreens() { screens_.clear(); }
 
   void viewControllerPresented(const UIViewController& presenting,
                                const std::shared_ptr<UIViewController>& presented) override;

@@ -133,6 +133,7 @@ void HttpSession::respond(const Request& request) {
     }
     return answerStep(request);
   }
+  if (pathOf(request) == "/__pushwren/steps" && request.method() == http::verb::get) return write(makeResponse(request, http::status::ok, "application/json", stepListAnswer()));
   if (request.method() != http::verb::get && request.method() != http::verb::head) {
     auto response = errorResponse(request, http::status::method_not_allowed, "only GET and HEAD are served here");
     response.set(http::field::allow, "GET, HEAD");

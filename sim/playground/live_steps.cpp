@@ -1,103 +1,87 @@
 #include "sim/playground/live_steps.h"
 
-#include <chrono>
 #include <memory>
+#include <vector>
 
-#include <boost/asio/post.hpp>
-#include <boost/asio/steady_timer.hpp>
-#include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 
-#include "platform/main_queue.h"
+#include "sim/scenario/scenario_reader.h"
 
 namespace pushwren::sim::playground {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += (text.empty() ? "" : ",") + line;
+  return text;
+}
 
-// Each round posts a check behind everything queued so far. The queue has settled when a round
-// saw nothing new posted and no download is in flight.
-class Settler : public std::enable_shared_from_this<Settler> {
+// The steps of one request, run one after the other as each settles.
+class LiveRun : public std::enable_shared_from_this<LiveRun> {
  public:
-  Settler(boost::asio::io_context& io, Simulation& sim, const bool& stopping, std::function<void()> done)
-      : io_(io),
-        sim_(sim),
-        stopping_(stopping),
-        timer_(io),
-        done_(std::move(done)),
-        deadline_(Clock::now() + std::chrono::seconds(15)) {}
+  LiveRun(boost::asio::io_context& io, Simulation& sim, std::vector<ScenarioStep> steps, const bool& stopping,
+          std::function<void(StepAnswer)> answer)
+      : io_(io), sim_(sim), steps_(std::move(steps)), stopping_(stopping), answer_(std::move(answer)) {}
 
-  void round() {
-    seen_ = MainQueue::shared().generation();
-    boost::asio::post(io_, [self = shared_from_this()] { self->check(); });
+  void next() {
+    if (done_ == steps_.size()) return answer_({200, "{" + traces() + "}"});
+    const auto& step = steps_[done_];
+    const auto from = sim_.trace().size();
+    try {
+      sim_.applyStep(step.kind->handler, StepFields(step.fields));
+    } catch (const std::exception& e) {
+      return fail(e.what());
+    }
+    sim_.settleThen(io_, stopping_, [self = shared_from_this(), from] {
+      self->lines_.push_back(self->sim_.trace().textLines(from));
+      ++self->done_;
+      self->next();
+    });
   }
 
  private:
-  void check() {
-    auto& queue = MainQueue::shared();
-    const bool late = stopping_ || Clock::now() >= deadline_;
-    if (!late && queue.outsideWork() > heldDownloads()) {
-      timer_.expires_after(std::chrono::milliseconds(5));
-      timer_.async_wait([self = shared_from_this()](boost::system::error_code) { self->round(); });
-    } else if (!late && queue.generation() != seen_) {
-      round();
-    } else {
-      done_();
+  void fail(const std::string& why) {
+    if (steps_.size() == 1) {
+      return answer_({400, boost::json::serialize(boost::json::object{{"error", why}})});
     }
+    const auto number = std::to_string(done_ + 1);
+    const auto error = boost::json::serialize(boost::json::value("step " + number + ": " + why));
+    answer_({400, R"({"error":)" + error + R"(,"failedStep":)" + number + "," + traces() + "}"});
   }
 
-  // A held request waits for a `release` step; it is not waited for.
-  int heldDownloads() const {
-    try {
-      return sim_.server().heldRequests();
-    } catch (const StepError&) {
-      return 0;  // no scenario server, so nothing is held
+  // The trace lines are JSON text already; they go into the answer as they are.
+  std::string traces() const {
+    std::vector<std::string> all;
+    std::vector<std::string> each;
+    for (const auto& lines : lines_) {
+      all.insert(all.end(), lines.begin(), lines.end());
+      each.push_back("[" + joined(lines) + "]");
     }
+    return R"("trace":[)" + joined(all) + R"(],"steps":[)" + joined(each) + "]";
   }
 
   boost::asio::io_context& io_;
   Simulation& sim_;
+  std::vector<ScenarioStep> steps_;
   const bool& stopping_;
-  boost::asio::steady_timer timer_;
-  std::function<void()> done_;
-  Clock::time_point deadline_;
-  std::uint64_t seen_ = 0;
+  std::function<void(StepAnswer)> answer_;
+  std::vector<std::vector<std::string>> lines_;
+  std::size_t done_ = 0;
 };
-
-StepAnswer refusal(std::string_view why) {
-  return {400, boost::json::serialize(boost::json::object{{"error", why}})};
-}
 
 }  // namespace
 
-void settleThen(boost::asio::io_context& io, Simulation& sim, const bool& stopping, std::function<void()> done) {
-  std::make_shared<Settler>(io, sim, stopping, std::move(done))->round();
-}
-
-void applyLiveStep(boost::asio::io_context& io, Simulation& sim, std::string_view body, const bool& stopping,
-                   std::function<void(StepAnswer)> answer) {
-  boost::system::error_code ec;
-  const auto step = boost::json::parse(body, ec);
-  if (ec) return answer(refusal("not JSON: " + ec.message()));
-  if (!step.is_object()) return answer(refusal("a step must be a JSON object"));
-
-  const auto from = sim.trace().size();
+void applyLiveSteps(boost::asio::io_context& io, Simulation& sim, std::string_view body, const bool& stopping,
+                    std::function<void(StepAnswer)> answer) {
+  std::vector<ScenarioStep> steps;
   try {
-    const StepFields fields(step.get_object());
-    const auto name = fields.string("do");
-    const auto& steps = allSteps();
-    const auto found = steps.find(name);
-    if (found == steps.end()) return answer(refusal("unknown step \"" + name + "\""));
-    found->second(sim, fields);
-  } catch (const std::exception& e) {
-    return answer(refusal(e.what()));
+    steps = readSteps(body);
+  } catch (const StepError& e) {
+    return answer({400, boost::json::serialize(boost::json::object{{"error", e.what()}})});
   }
-
-  settleThen(io, sim, stopping, [&sim, from, answer = std::move(answer)] {
-    std::string lines;
-    for (const auto& line : sim.trace().textLines(from)) lines += (lines.empty() ? "" : ",") + line;
-    answer({200, R"({"trace":[)" + lines + "]}"});
-  });
+  std::make_shared<LiveRun>(io, sim, std::move(steps), stopping, std::move(answer))->next();
 }
+
+std::string stepListAnswer() { return boost::json::serialize(boost::json::object{{"steps", stepsAsJson()}}); }
 
 }  // namespace pushwren::sim::playground

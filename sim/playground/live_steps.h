@@ -10,23 +10,25 @@
 
 namespace pushwren::sim::playground {
 
-// The answer to POST /steps: 200 with {"trace": [lines the step produced]}, or 400 with
-// {"error": "what is wrong"} for a step that cannot run as written.
+// The answer to POST /steps:
+//   200 {"trace": [every line the steps produced], "steps": [[lines of step 1], ...]}
+//   400 {"error": "what is wrong", ...} for steps that cannot run as written; when a later step of
+//       several fails, the steps before it have run and the answer also carries their "trace"
+//       and "steps", and "failedStep" (counted from 1).
 struct StepAnswer {
   unsigned status;
   std::string body;
 };
 
-// Applies one scenario step (a JSON object, as in a scenario file's line) to the live host, and
-// answers once the main queue has settled: what the step set off has run, and any download it
-// started has finished (at most 15 s). The queue keeps serving the tabs meanwhile.
-// `stopping` cuts the wait short when the server stops.
-void applyLiveStep(boost::asio::io_context& io, Simulation& sim, std::string_view body, const bool& stopping,
-                   std::function<void(StepAnswer)> answer);
+// Runs steps sent as one text (one step, a JSON array of steps, or JSON Lines) on the live
+// device through the scenario runner's engine: each with its downloads held until its handler
+// returns, then settled (see Simulation::settleThen) before the next one, and answers once the
+// last has settled. A step that cannot run changes nothing; no step after it runs. The queue
+// keeps serving the tabs meanwhile. `stopping` cuts the waits short when the server stops.
+void applyLiveSteps(boost::asio::io_context& io, Simulation& sim, std::string_view body, const bool& stopping,
+                    std::function<void(StepAnswer)> answer);
 
-// Calls `done` on the main queue once it has run every block posted so far and those they post,
-// and no download is in flight but those whose request the scenario server holds; or once 15 s
-// have passed, or `stopping` is set.
-void settleThen(boost::asio::io_context& io, Simulation& sim, const bool& stopping, std::function<void()> done);
+// GET /__pushwren/steps: every step with its fields and description, as JSON.
+std::string stepListAnswer();
 
 }  // namespace pushwren::sim::playground

@@ -27,7 +27,7 @@ void Playground::closeTab(const std::string& runnerId) {
 }
 
 void Playground::applyStep(std::string_view body, std::function<void(StepAnswer)> answer) {
-  applyLiveStep(io_, sim_, body, stopped_, [this, answer = std::move(answer)](StepAnswer result) {
+  applyLiveSteps(io_, sim_, body, stopped_, [this, answer = std::move(answer)](StepAnswer result) {
     publish();
     answer(std::move(result));
   });

@@ -37,6 +37,7 @@ class Playground {
   void tabSaid(const std::string& runnerId, std::string_view message);
   void closeTab(const std::string& runnerId);
 
+  // Steps from the panel or a script, through the scenario runner's engine (live_steps.h).
   void applyStep(std::string_view body, std::function<void(StepAnswer)> answer);
 
   // Sends what changed on the device to every tab, now and then every 100 ms until stop(): the

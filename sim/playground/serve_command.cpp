@@ -95,7 +95,7 @@ std::optional<boost::json::object> readConfigFile(const std::string& path, std::
 bool configure(Simulation& sim, const boost::json::object& properties, std::string_view source, std::ostream& err) {
   const boost::json::object step{{"do", "config"}, {"set", properties}};
   try {
-    allSteps().at("config")(sim, StepFields(step));
+    findStep("config")->handler(sim, StepFields(step));
     return true;
   } catch (const StepError& e) {
     err << source << ": " << e.what() << '\n';

@@ -4,11 +4,16 @@
 namespace pushwren::sim {
 
 void addBridgeSteps(StepTable& table) {
-  table["bridge"] = [](Simulation& sim, const StepFields& step) {
-    const auto data = step.optionalObject("data").value_or(boost::json::object{});
-    const bool load = sim.host().shouldLoadRequest(step.string("runner"), step.string("url"), data);
-    sim.trace().add("return", load);
-  };
+  table.push_back({"bridge",
+                   {{"runner", "string"}, {"url", "string"}, {"data", "map", true}},
+                   "the page asks to load a URL (shouldLoadRequestWithURL); its result is traced",
+                   [](Simulation& sim, const StepFields& step) {
+                     const auto runner = step.string("runner");
+                     const auto url = step.string("url");
+                     const auto data = step.optionalObject("data").value_or(boost::json::object{});
+                     const bool load = sim.host().shouldLoadRequest(runner, url, data);
+                     sim.trace().add("return", load);
+                   }});
 }
 
 }  // namespace pushwren::sim

@@ -4,8 +4,17 @@
 namespace pushwren::sim {
 namespace {
 
+// What the person sees of it (title, body) is checked as well: the playground draws it.
+NotificationContent notificationContent(const StepFields& step) {
+  return {step.optionalString("title"), step.optionalString("body"), step.optionalObject("additionalData")};
+}
+
 void notificationClick(Simulation& sim, const StepFields& step) {
-  sim.host().sdk().fireNotificationClick(step.optionalObject("additionalData"));
+  sim.host().sdk().fireNotificationClick(notificationContent(step));
+}
+
+void notificationWillDisplay(Simulation& sim, const StepFields& step) {
+  sim.host().sdk().fireNotificationWillDisplay(notificationContent(step));
 }
 
 void inAppMessageClick(Simulation& sim, const StepFields& step) {
@@ -23,10 +32,22 @@ void subscriptionChanged(Simulation& sim, const StepFields& step) {
 }  // namespace
 
 void addEventSteps(StepTable& table) {
-  table["notificationClick"] = notificationClick;
-  table["notificationWillDisplay"] = [](Simulation& sim, const StepFields&) { sim.host().sdk().fireNotificationWillDisplay(); };
-  table["inAppMessageClick"] = inAppMessageClick;
-  table["subscriptionChanged"] = subscriptionChanged;
+  table.push_back({"notificationClick",
+                   {{"additionalData", "map", true}, {"title", "string", true}, {"body", "string", true}},
+                   "the user taps a notification: the SDK calls the click listener",
+                   notificationClick});
+  table.push_back({"notificationWillDisplay",
+                   {{"additionalData", "map", true}, {"title", "string", true}, {"body", "string", true}},
+                   "a notification arrives in the foreground: the SDK calls the foreground lifecycle listener",
+                   notificationWillDisplay});
+  table.push_back({"inAppMessageClick",
+                   {{"url", "string", true}, {"actionId", "string", true}, {"closingMessage", "boolean", true}},
+                   "the SDK calls the in-app message click listener with that result",
+                   inAppMessageClick});
+  table.push_back({"subscriptionChanged",
+                   {{"current", "map of id, token, optedIn"}},
+                   "the push subscription becomes current and the SDK calls the observer",
+                   subscriptionChanged});
 }
 
 }  // namespace pushwren::sim

@@ -2,13 +2,22 @@
 #include <functional>
 #include <map>
 #include <string_view>
+#include <vector>
 
 #include <boost/json/serialize.hpp>
 
+#include "sim/scenario/in_app_message_reader.h"
 #include "sim/scenario/simulation.h"
 
 namespace pushwren::sim {
 namespace {
+
+// A step's changes, gathered while its fields are checked and made only once all are good.
+using Changes = std::vector<std::function<void()>>;
+
+void apply(const Changes& changes) {
+  for (const auto& change : changes) change();
+}
 
 std::optional<std::string> configString(Simulation& sim, std::string_view name, const boost::json::value& value) {
   if (value.is_null()) return std::nullopt;
@@ -25,6 +34,7 @@ std::optional<std::string> configString(Simulation& sim, std::string_view name, 
 
 void config(Simulation& sim, const StepFields& step) {
   using Flag = void (CorvaneAppConfig::*)(bool);
+  using Text = void (CorvaneAppConfig::*)(std::optional<std::string>);
   static const std::map<std::string_view, Flag> flags = {
       {"oneSignalV5Enabled", &CorvaneAppConfig::setOneSignalV5Enabled},
       {"oneSignalV5RequiresUserPrivacyConsent", &CorvaneAppConfig::setOneSignalV5RequiresUserPrivacyConsent},
@@ -34,19 +44,23 @@ void config(Simulation& sim, const StepFields& step) {
       {"oneSignalV5ClearNotificationsOnLaunch", &CorvaneAppConfig::setOneSignalV5ClearNotificationsOnLaunch},
       {"oneSignalV5ForegroundNotificationsEnabled", &CorvaneAppConfig::setOneSignalV5ForegroundNotificationsEnabled},
   };
+  static const std::map<std::string_view, Text> texts = {
+      {"oneSignalV5AppId", &CorvaneAppConfig::setOneSignalV5AppId},
+      {"oneSignalV5TagsJsonUrl", &CorvaneAppConfig::setOneSignalV5TagsJsonUrl},
+  };
   auto& config = sim.host().config();
+  Changes changes;
   for (const auto& [key, value] : step.object("set")) {
     if (const auto flag = flags.find(key); flag != flags.end()) {
       if (!value.is_bool()) wrongKind(key, "a boolean");
-      (config.*(flag->second))(value.get_bool());
-    } else if (key == "oneSignalV5AppId") {
-      config.setOneSignalV5AppId(configString(sim, key, value));
-    } else if (key == "oneSignalV5TagsJsonUrl") {
-      config.setOneSignalV5TagsJsonUrl(configString(sim, key, value));
+      changes.emplace_back([&config, set = flag->second, on = value.get_bool()] { (config.*set)(on); });
+    } else if (const auto text = texts.find(key); text != texts.end()) {
+      changes.emplace_back([&config, set = text->second, string = configString(sim, key, value)] { (config.*set)(string); });
     } else {
       throw StepError("unknown host configuration property \"" + std::string(key) + "\"");
     }
   }
+  apply(changes);
 }
 
 std::optional<std::string> optionalText(std::string_view name, const boost::json::value& value) {
@@ -55,23 +69,40 @@ std::optional<std::string> optionalText(std::string_view name, const boost::json
   return std::string(value.get_string());
 }
 
+PushPermission permission(const boost::json::value& value) {
+  const auto named = value.is_string() ? permissionNamed(value.get_string()) : std::nullopt;
+  if (!named) wrongKind("permission", R"("granted", "prompt" or "denied")");
+  return *named;
+}
+
 void sdk(Simulation& sim, const StepFields& step) {
   auto& sdk = sim.host().sdk();
+  Changes changes;
+  std::optional<std::vector<InAppMessage>> messages;
   for (const auto& [key, value] : step.object("set")) {
     if (key == "onesignalId") {
-      sdk.setOnesignalId(optionalText(key, value));
+      changes.emplace_back([&sdk, id = optionalText(key, value)] { sdk.setOnesignalId(id); });
     } else if (key == "externalId") {
-      sdk.setExternalId(optionalText(key, value));
+      changes.emplace_back([&sdk, id = optionalText(key, value)] { sdk.setExternalId(id); });
     } else if (key == "pushSubscription") {
       if (!value.is_object() && !value.is_null()) wrongKind(key, "an object or null");
-      sdk.setSubscription(value.is_null() ? OSPushSubscriptionState{} : subscriptionState(StepFields(value.get_object())));
+      auto state = value.is_null() ? OSPushSubscriptionState{} : subscriptionState(StepFields(value.get_object()));
+      changes.emplace_back([&sdk, state] { sdk.setSubscription(state); });
     } else if (key == "tags") {
       if (!value.is_object() && !value.is_null()) wrongKind(key, "an object or null");
-      sdk.setTags(value.is_object() ? value.get_object() : boost::json::object{});
+      auto tags = value.is_object() ? value.get_object() : boost::json::object{};
+      changes.emplace_back([&sdk, tags] { sdk.setTags(tags); });
+    } else if (key == "permission") {
+      changes.emplace_back([&sdk, set = permission(value)] { sdk.setPermission(set); });
+    } else if (key == "inAppMessages") {
+      messages = readInAppMessages(value);
     } else {
       throw StepError("unknown SDK state \"" + std::string(key) + "\"");
     }
   }
+  apply(changes);
+  // Last, so that a message shows against the rest of the state as this step leaves it.
+  if (messages) sdk.setInAppMessages(std::move(*messages));
 }
 
 void appDelegate(Simulation& sim, const StepFields& step) {
@@ -100,10 +131,18 @@ void appDelegate(Simulation& sim, const StepFields& step) {
 }
 
 void runner(Simulation& sim, const StepFields& step) {
-  sim.host().makeRunner(step.string("id"), step.optionalBoolean("runCorvaneInfo").value_or(true));
+  const auto id = step.string("id");
+  const bool withInfo = step.optionalBoolean("runCorvaneInfo").value_or(true);
+  sim.host().makeRunner(id, withInfo);
 }
 
-void launch(Simulation& sim, const StepFields& step) { sim.host().launch(step.optionalObject("options")); }
+void launch(Simulation& sim, const StepFields& step) {
+  const auto options = step.optionalObject("options");
+  if (sim.host().hasLaunched()) {
+    throw StepError("the app has already launched in this process; relaunch starts a new one");
+  }
+  sim.host().launch(options);
+}
 
 void trackingStatus(Simulation& sim, const StepFields& step) {
   const auto* object = step.find("object");
@@ -121,20 +160,46 @@ OSPushSubscriptionState subscriptionState(const StepFields& fields) {
 }
 
 void addHostSteps(StepTable& table) {
-  table["config"] = config;
-  table["sdk"] = sdk;
-  table["appDelegate"] = appDelegate;
-  table["runner"] = runner;
-  table["releaseRunner"] = [](Simulation& sim, const StepFields& step) { sim.host().releaseRunner(step.string("id")); };
-  table["launch"] = launch;
-  table["runnerDidLoad"] = [](Simulation& sim, const StepFields& step) { sim.host().runnerDidLoad(step.string("runner")); };
-  table["runnerWillAppear"] = [](Simulation& sim, const StepFields& step) {
-    sim.host().runnerWillAppear(step.string("runner"));
-  };
-  table["navigationFinished"] = [](Simulation& sim, const StepFields& step) {
-    sim.host().navigationFinished(step.string("runner"));
-  };
-  table["trackingStatus"] = trackingStatus;
+  table.push_back({"config",
+                   {{"set", "map of host configuration property to value"}},
+                   "sets host configuration properties; a string may hold {server}, the runner's own server",
+                   config});
+  table.push_back({"sdk",
+                   {{"set", "map of onesignalId, externalId, pushSubscription, tags, permission, inAppMessages"}},
+                   "sets the simulated SDK's state without sending any event; null makes a value absent",
+                   sdk});
+  table.push_back({"appDelegate",
+                   {{"registration", "false, null, or a list of setters"}},
+                   "shapes the app delegate and the registration object it answers",
+                   appDelegate});
+  table.push_back({"runner",
+                   {{"id", "string"}, {"runCorvaneInfo", "boolean", true}},
+                   "makes (or reshapes) a runner; with runCorvaneInfo false it lacks the info operation",
+                   runner});
+  table.push_back({"releaseRunner",
+                   {{"id", "string"}},
+                   "the host lets go of that runner: weak references to it read absent",
+                   [](Simulation& sim, const StepFields& step) { sim.host().releaseRunner(step.string("id")); }});
+  table.push_back({"launch",
+                   {{"options", "map", true}},
+                   "the app finishes launching (didFinishLaunchingWithOptions); once per process",
+                   launch});
+  table.push_back({"runnerDidLoad",
+                   {{"runner", "string"}},
+                   "the host's runnerDidLoad entry point",
+                   [](Simulation& sim, const StepFields& step) { sim.host().runnerDidLoad(step.string("runner")); }});
+  table.push_back({"runnerWillAppear",
+                   {{"runner", "string"}},
+                   "the host's runnerWillAppear entry point",
+                   [](Simulation& sim, const StepFields& step) { sim.host().runnerWillAppear(step.string("runner")); }});
+  table.push_back({"navigationFinished",
+                   {{"runner", "string"}},
+                   "the web view finished a navigation (didFinishNavigation)",
+                   [](Simulation& sim, const StepFields& step) { sim.host().navigationFinished(step.string("runner")); }});
+  table.push_back({"trackingStatus",
+                   {{"object", "any JSON value", true}},
+                   "the host posts its tracking-status notification, with that object",
+                   trackingStatus});
 }
 
 }  // namespace pushwren::sim

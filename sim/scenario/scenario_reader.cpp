@@ -1,5 +1,7 @@
 #include "sim/scenario/scenario_reader.h"
 
+#include <sstream>
+
 #include <boost/json/parse.hpp>
 
 namespace pushwren::sim {
@@ -22,14 +24,48 @@ boost::json::value parseLine(const std::string& text) {
   return value;
 }
 
-ScenarioStep readStep(const std::string& text) {
-  auto line = parseLine(text);
-  if (!line.is_object()) throw StepError("a step must be a JSON object");
-  const auto name = StepFields(line.get_object()).string("do");
-  const auto& steps = allSteps();
-  const auto step = steps.find(name);
-  if (step == steps.end()) throw StepError("unknown step \"" + name + "\"");
-  return {std::move(line.get_object()), &step->second};
+ScenarioStep readStep(boost::json::value value) {
+  if (!value.is_object()) throw StepError("a step must be a JSON object");
+  const auto name = StepFields(value.get_object()).string("do");
+  const auto* kind = findStep(name);
+  if (kind == nullptr) unknownStep(name);
+  return {std::move(value.get_object()), kind};
+}
+
+ScenarioStep readStep(const std::string& text) { return readStep(parseLine(text)); }
+
+std::vector<ScenarioStep> readSteps(std::string_view text) {
+  boost::system::error_code ec;
+  auto whole = boost::json::parse(text, ec);
+  std::vector<ScenarioStep> steps;
+  if (!ec && whole.is_array()) {
+    auto& list = whole.get_array();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      try {
+        steps.push_back(readStep(std::move(list[i])));
+      } catch (const StepError& e) {
+        throw StepError("step " + std::to_string(i + 1) + ": " + e.what());
+      }
+    }
+    return steps;
+  }
+  if (!ec) {
+    steps.push_back(readStep(std::move(whole)));
+    return steps;
+  }
+  std::istringstream in{std::string(text)};
+  const auto lines = contentLines(in);
+  if (lines.empty()) throw StepError("no step given: send a JSON object, a JSON array of them, or JSON Lines");
+  // A single line that is not JSON is reported as the body it is.
+  if (lines.size() == 1) throw StepError("not JSON: " + ec.message());
+  for (const auto& line : lines) {
+    try {
+      steps.push_back(readStep(line.text));
+    } catch (const StepError& e) {
+      throw StepError("line " + std::to_string(line.number) + ": " + e.what());
+    }
+  }
+  return steps;
 }
 
 }  // namespace pushwren::sim

@@ -2,12 +2,13 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <boost/json/object.hpp>
 #include <boost/json/value.hpp>
 
-#include "sim/scenario/simulation.h"
+#include "sim/scenario/step_table.h"
 
 namespace pushwren::sim {
 
@@ -23,12 +24,19 @@ std::vector<NumberedLine> contentLines(std::istream& in);
 // The JSON value of a line; StepError when it is not JSON.
 boost::json::value parseLine(const std::string& text);
 
-// The step a line names, with its handler: StepError when the line is not a JSON object, has no
-// "do" string, or names no known step.
+// A step as read, with the kind it names.
 struct ScenarioStep {
   boost::json::object fields;
-  const StepHandler* handler;
+  const StepKind* kind;
 };
+// StepError when the value is not a JSON object, has no "do" string, or names no known step.
+ScenarioStep readStep(boost::json::value value);
+// The same for a line of text; StepError also when it is not JSON.
 ScenarioStep readStep(const std::string& text);
+
+// Steps sent as one text: one step (a JSON object), a JSON array of steps, or JSON Lines (with
+// blank and '#' lines skipped). StepError says which step is wrong: "step 2: ..." for an array,
+// "line 3: ..." for JSON Lines.
+std::vector<ScenarioStep> readSteps(std::string_view text);
 
 }  // namespace pushwren::sim

@@ -49,7 +49,7 @@ RunResult runScenarioFile(const std::string& path, const std::optional<std::stri
   for (const auto& line : contentLines(in)) {
     try {
       const auto step = readStep(line.text);
-      sim.runStep(*step.handler, StepFields(step.fields));
+      sim.runStep(step.kind->handler, StepFields(step.fields));
     } catch (const StepError& e) {
       err << path << ':' << line.number << ": " << e.what() << '\n';
       return kRunMalformed;

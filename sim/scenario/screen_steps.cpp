@@ -58,10 +58,19 @@ void flipSwitch(Simulation& sim, const StepFields& step) {
 }  // namespace
 
 void addScreenSteps(StepTable& table) {
-  table["tap"] = tap;
-  table["tapAlert"] = tapAlert;
-  table["switch"] = flipSwitch;
-  table["redraw"] = [](Simulation& sim, const StepFields&) { tableOf(shownScreen(sim))->redrawRows(); };
+  table.push_back({"tap", {{"button", "\"close\""}}, "taps that button of the subscriptions screen on top", tap});
+  table.push_back({"tapAlert",
+                   {{"button", "a button title"}},
+                   "taps that button of the alert over the subscriptions screen",
+                   tapAlert});
+  table.push_back({"switch",
+                   {{"section", "integer"}, {"row", "integer"}, {"on", "boolean"}},
+                   "sets the switch on that row of the shown table and sends its action",
+                   flipSwitch});
+  table.push_back({"redraw",
+                   {},
+                   "the shown table asks again for every row's cell",
+                   [](Simulation& sim, const StepFields&) { tableOf(shownScreen(sim))->redrawRows(); }});
 }
 
 }  // namespace pushwren::sim

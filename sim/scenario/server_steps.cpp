@@ -49,8 +49,21 @@ void release(Simulation& sim, const StepFields& step) { sim.server().release(ste
 }  // namespace
 
 void addServerSteps(StepTable& table) {
-  table["serve"] = serve;
-  table["release"] = release;
+  table.push_back({"serve",
+                   {{"path", "string"},
+                    {"status", "integer", true},
+                    {"body", "string", true},
+                    {"json", "any JSON value", true},
+                    {"headers", "map", true},
+                    {"delayMs", "integer", true},
+                    {"drop", "boolean", true},
+                    {"hold", "boolean", true}},
+                   "the runner's own HTTP server answers GET path so from now on",
+                   serve});
+  table.push_back({"release",
+                   {{"path", "string"}},
+                   "the requests held for path are answered now, as served",
+                   release});
 }
 
 }  // namespace pushwren::sim

@@ -1,7 +1,5 @@
 #include "sim/scenario/simulation.h"
 
-#include <chrono>
-
 #include "platform/log.h"
 #include "platform/main_queue.h"
 #include "platform/net/url_session.h"
@@ -27,17 +25,27 @@ Simulation::~Simulation() {
   setUIObserver(nullptr);
 }
 
-void Simulation::runStep(const StepHandler& handler, const StepFields& step) {
+void Simulation::applyStep(const StepHandler& handler, const StepFields& step) {
   struct Reopen {
     Simulation& sim;
     ~Reopen() { sim.holdDownloads(false); }
   };
-  {
-    holdDownloads(true);
-    const Reopen reopen{*this};
-    handler(*this, step);
-  }
+  holdDownloads(true);
+  const Reopen reopen{*this};
+  handler(*this, step);
+}
+
+void Simulation::runStep(const StepHandler& handler, const StepFields& step) {
+  applyStep(handler, step);
   settle();
+}
+
+void Simulation::restartProcess() {
+  // Handlers first: one that ran to the end could still queue work on the main queue.
+  abandonDataTasksInFlight();
+  MainQueue::shared().dropPending();
+  ui_.forgetScreens();
+  host_.restartProcess();
 }
 
 void Simulation::holdDownloads(bool hold) {
@@ -49,33 +57,6 @@ void Simulation::holdDownloads(bool hold) {
 
 int Simulation::heldRequests() const { return server_ ? server_->heldRequests() : 0; }
 
-void Simulation::settle() {
-  auto& queue = MainQueue::shared();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-  for (;;) {
-    const auto seen = queue.generation();
-    const auto ran = queue.runUntilIdle();
-    // Settled once a whole pass ran nothing and only held downloads are left.
-    if (queue.outsideWork() <= heldRequests()) {
-      if (ran == 0) break;
-      continue;
-    }
-    if (!queue.waitForActivity(seen, deadline)) break;
-  }
-  queue.runUntilIdle();
-}
-
-const StepTable& allSteps() {
-  static const StepTable table = [] {
-    StepTable built;
-    addHostSteps(built);
-    addEventSteps(built);
-    addBridgeSteps(built);
-    addServerSteps(built);
-    addScreenSteps(built);
-    return built;
-  }();
-  return table;
-}
+bool Simulation::downloadsAwaited() const { return MainQueue::shared().outsideWork() > heldRequests(); }
 
 }  // namespace pushwren::sim

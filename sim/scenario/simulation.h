@@ -1,25 +1,30 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
+
+#include <boost/asio/io_context.hpp>
 
 #include "sim/host/reference_host.h"
 #include "sim/host/ui_trace.h"
 #include "sim/scenario/step_fields.h"
+#include "sim/scenario/step_table.h"
 #include "sim/server/download_gate.h"
 #include "sim/server/scenario_server.h"
 #include "sim/trace.h"
 
 namespace pushwren::sim {
 
-class Simulation;
-using StepHandler = std::function<void(Simulation&, const StepFields&)>;
-
-// One run of the plugin in the reference host, driven step by step.
+// One device running the plugin in the reference host, driven step by step. The same engine
+// serves `pushwren-sim run`, which drives the main queue by hand (runStep), and the playground,
+// whose main queue runs on its own (applyStep, then settleThen).
 class Simulation {
  public:
+  // The longest a step waits for the downloads it set off.
+  static constexpr std::chrono::seconds kSettleLimit{15};
+
   Simulation();
   ~Simulation();
   Simulation(const Simulation&) = delete;
@@ -36,17 +41,30 @@ class Simulation {
   std::string serverAddress();
 
   // Runs one step's handler with the outcome of every download held back until the handler has
-  // returned, then settles.
+  // returned. A StepError leaves the device as it was.
+  void applyStep(const StepHandler& handler, const StepFields& step);
+  // applyStep, then settle.
   void runStep(const StepHandler& handler, const StepFields& step);
 
-  // Runs the main queue until it is idle; while a download is in flight (at most 15 s), waits
-  // for it and runs the queue again. A download whose request the server holds is not waited
-  // for. So a trace never depends on timing.
+  // Runs the main queue until it is idle; while a download is in flight (at most kSettleLimit),
+  // waits for it and runs the queue again. A download whose request the server holds is not
+  // waited for. So a trace never depends on timing. For a host that drives the queue by hand.
   void settle();
+  // The same rule for a host whose main queue `io` is running: `done` is called on the queue
+  // once it has settled, or once `stopping` is set.
+  void settleThen(boost::asio::io_context& io, const bool& stopping, std::function<void()> done);
+
+  // The app's process ends and a new one starts on this device; see ReferenceHost::restartProcess.
+  // Nothing of the old process runs afterwards: its downloads in flight are abandoned, the
+  // work it queued on the main queue is dropped, and its screens are gone.
+  void restartProcess();
 
  private:
+  friend class AsyncSettler;
   void holdDownloads(bool hold);
   int heldRequests() const;
+  // Whether a download is in flight that settling waits for.
+  bool downloadsAwaited() const;
 
   Trace trace_;
   ReferenceHost host_;
@@ -54,17 +72,6 @@ class Simulation {
   std::unique_ptr<ScenarioServer> server_;
   UITrace ui_{trace_};
 };
-
-using StepTable = std::map<std::string, StepHandler, std::less<>>;
-
-// Each file of steps adds its own to the table.
-void addHostSteps(StepTable& table);
-void addEventSteps(StepTable& table);
-void addBridgeSteps(StepTable& table);
-void addServerSteps(StepTable& table);
-void addScreenSteps(StepTable& table);
-
-const StepTable& allSteps();
 
 // A push subscription as steps give it: "id", "token", "optedIn"; a key left out is absent.
 OSPushSubscriptionState subscriptionState(const StepFields& fields);

@@ -46,15 +46,52 @@ class SimInAppClickEvent final : public OSInAppMessageClickEvent {
   OSInAppMessageClickResult result_;
 };
 
+// The id and token a device is given when the user first allows notifications.
+constexpr const char* kGrantedSubscriptionId = "sub-1";
+constexpr const char* kGrantedToken = "token-1";
+
 }  // namespace
 
-template <class Listener>
-std::vector<std::shared_ptr<Listener>> SimulatedOneSignal::live(const std::vector<std::weak_ptr<Listener>>& listeners) {
-  std::vector<std::shared_ptr<Listener>> alive;
-  for (const auto& weak : listeners) {
-    if (auto listener = weak.lock()) alive.push_back(std::move(listener));
+std::string_view permissionName(PushPermission permission) {
+  switch (permission) {
+    case PushPermission::Granted: return "granted";
+    case PushPermission::Prompt: return "prompt";
+    case PushPermission::Denied: return "denied";
   }
-  return alive;
+  return "granted";
+}
+
+std::optional<PushPermission> permissionNamed(std::string_view name) {
+  for (const auto permission : {PushPermission::Granted, PushPermission::Prompt, PushPermission::Denied}) {
+    if (permissionName(permission) == name) return permission;
+  }
+  return std::nullopt;
+}
+
+template <class Listener, class Call>
+void SimulatedOneSignal::notify(const std::vector<std::weak_ptr<Listener>>& listeners, Call call) {
+  std::vector<std::shared_ptr<Listener>> alive;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& weak : listeners) {
+      if (auto listener = weak.lock()) alive.push_back(std::move(listener));
+    }
+  }
+  for (const auto& listener : alive) call(*listener);
+}
+
+std::shared_ptr<SimulatedOneSignal> SimulatedOneSignal::relaunched() const {
+  auto next = std::make_shared<SimulatedOneSignal>(trace_);
+  std::lock_guard lock(mutex_);
+  auto& kept = next->state_;
+  kept.onesignalId = state_.onesignalId;
+  kept.externalId = state_.externalId;
+  kept.subscription = state_.subscription;
+  kept.tags = state_.tags;
+  kept.permission = state_.permission;
+  kept.inAppMessages = state_.inAppMessages;
+  kept.shownMessageIds = state_.shownMessageIds;
+  return next;
 }
 
 SimulatedOneSignal::State SimulatedOneSignal::state() const {
@@ -80,50 +117,121 @@ void SimulatedOneSignal::setSubscription(OSPushSubscriptionState subscription) {
 void SimulatedOneSignal::setTags(boost::json::object tags) {
   std::lock_guard lock(mutex_);
   state_.tags = std::move(tags);
-  sortedTags_.reset();
 }
 
-// Listeners are called outside the lock: they call back into the SDK.
-void SimulatedOneSignal::fireNotificationClick(std::optional<boost::json::object> additionalData) {
-  std::vector<std::shared_ptr<OSNotificationClickListener>> listeners;
-  {
-    std::lock_guard lock(mutex_);
-    listeners = live(clickListeners_);
-  }
-  const SimClickEvent event(std::make_shared<SimNotification>(trace_, std::move(additionalData)));
-  for (const auto& listener : listeners) listener->onClickNotification(event);
+void SimulatedOneSignal::setPermission(PushPermission permission) {
+  std::lock_guard lock(mutex_);
+  state_.permission = permission;
+  if (permission != PushPermission::Prompt) state_.permissionPromptOpen = false;
 }
 
-void SimulatedOneSignal::fireNotificationWillDisplay() {
-  std::vector<std::shared_ptr<OSNotificationLifecycleListener>> listeners;
+void SimulatedOneSignal::setInAppMessages(std::vector<InAppMessage> messages) {
   {
     std::lock_guard lock(mutex_);
-    listeners = live(lifecycleListeners_);
+    state_.inAppMessages = std::move(messages);
   }
-  SimWillDisplayEvent event(trace_, std::make_shared<SimNotification>(trace_, std::nullopt));
-  for (const auto& listener : listeners) listener->onWillDisplayNotification(event);
+  showTriggeredMessages();
+}
+
+void SimulatedOneSignal::fireNotificationClick(const NotificationContent& notification) {
+  const SimClickEvent event(std::make_shared<SimNotification>(trace_, notification.additionalData));
+  notify(clickListeners_, [&](OSNotificationClickListener& listener) { listener.onClickNotification(event); });
+}
+
+void SimulatedOneSignal::fireNotificationWillDisplay(const NotificationContent& notification) {
+  SimWillDisplayEvent event(trace_, std::make_shared<SimNotification>(trace_, notification.additionalData));
+  notify(lifecycleListeners_,
+         [&](OSNotificationLifecycleListener& listener) { listener.onWillDisplayNotification(event); });
 }
 
 void SimulatedOneSignal::fireInAppMessageClick(OSInAppMessageClickResult result) {
-  std::vector<std::shared_ptr<OSInAppMessageClickListener>> listeners;
-  {
-    std::lock_guard lock(mutex_);
-    listeners = live(inAppClickListeners_);
-  }
   const SimInAppClickEvent event(std::move(result));
-  for (const auto& listener : listeners) listener->onClickInAppMessage(event);
+  notify(inAppClickListeners_, [&](OSInAppMessageClickListener& listener) { listener.onClickInAppMessage(event); });
 }
 
 void SimulatedOneSignal::fireSubscriptionChanged(OSPushSubscriptionState current) {
-  std::vector<std::shared_ptr<OSPushSubscriptionObserver>> observers;
   OSPushSubscriptionChangedState change;
   {
     std::lock_guard lock(mutex_);
     change.previous = std::exchange(state_.subscription, current);
     change.current = std::move(current);
-    observers = live(subscriptionObservers_);
   }
-  for (const auto& observer : observers) observer->onPushSubscriptionDidChangeWithState(change);
+  notify(subscriptionObservers_,
+         [&](OSPushSubscriptionObserver& observer) { observer.onPushSubscriptionDidChangeWithState(change); });
+}
+
+bool SimulatedOneSignal::answerPermissionPrompt(bool allow) {
+  OSPushSubscriptionState granted;
+  {
+    std::lock_guard lock(mutex_);
+    if (!state_.permissionPromptOpen) return false;
+    state_.permissionPromptOpen = false;
+    state_.permission = allow ? PushPermission::Granted : PushPermission::Denied;
+    if (!allow) return true;
+    granted = state_.subscription;
+  }
+  if (!granted.id) granted.id = kGrantedSubscriptionId;
+  if (!granted.token) granted.token = kGrantedToken;
+  granted.optedIn = true;
+  fireSubscriptionChanged(std::move(granted));
+  return true;
+}
+
+bool SimulatedOneSignal::pressInAppMessageButton(const std::string& messageId, std::size_t button) {
+  InAppMessageButton pressed;
+  {
+    std::lock_guard lock(mutex_);
+    const auto& shown = state_.displayedMessages;
+    const auto message = std::find_if(shown.begin(), shown.end(), [&](const auto& m) { return m.id == messageId; });
+    if (message == shown.end() || button >= message->buttons.size()) return false;
+    pressed = message->buttons[button];
+  }
+  fireInAppMessageClick({pressed.url, pressed.actionId, pressed.closes});
+  if (pressed.closes) {
+    {
+      std::lock_guard lock(mutex_);
+      std::erase_if(state_.displayedMessages, [&](const auto& m) { return m.id == messageId; });
+    }
+    trace_.add("sdk.inAppMessage.dismiss", messageId);
+  }
+  if (pressed.promptsForPush) askForPush();
+  return true;
+}
+
+void SimulatedOneSignal::askForPush() {
+  bool prompt = false;
+  {
+    std::lock_guard lock(mutex_);
+    switch (state_.permission) {
+      case PushPermission::Granted:
+        state_.subscription.optedIn = true;
+        break;
+      case PushPermission::Prompt:
+        // While the prompt is open, asking again opens nothing.
+        prompt = !std::exchange(state_.permissionPromptOpen, true);
+        break;
+      case PushPermission::Denied:
+        break;
+    }
+  }
+  if (prompt) trace_.add("sdk.permissionPrompt");
+}
+
+void SimulatedOneSignal::showTriggeredMessages() {
+  std::vector<std::string> shown;
+  {
+    std::lock_guard lock(mutex_);
+    if (state_.paused) return;
+    for (const auto& message : state_.inAppMessages) {
+      if (state_.shownMessageIds.contains(message.id)) continue;
+      const auto* value = state_.triggers.if_contains(message.triggerKey);
+      if (value == nullptr || !sameJsonValue(*value, message.triggerValue)) continue;
+      state_.shownMessageIds.insert(message.id);
+      state_.displayedMessages.push_back(message);
+      shown.push_back(message.id);
+    }
+  }
+  for (const auto& id : shown) trace_.add("sdk.inAppMessage.show", id);
 }
 
 void SimulatedOneSignal::setConsentRequired(bool required) {
@@ -167,11 +275,9 @@ std::optional<std::string> SimulatedOneSignal::externalId() const {
   return state_.externalId;
 }
 
-// The tags come sorted by key, as the real SDK's answer does; the sorted copy is kept until the
-// tags change, since a subscriptions screen asks for all of them each time it opens.
+// The tags come sorted by key, as the real SDK's answer does.
 std::optional<boost::json::object> SimulatedOneSignal::getTags() const {
   std::lock_guard lock(mutex_);
-  if (sortedTags_) return sortedTags_;
   std::vector<const boost::json::key_value_pair*> sorted;
   sorted.reserve(state_.tags.size());
   for (const auto& entry : state_.tags) sorted.push_back(&entry);
@@ -179,7 +285,6 @@ std::optional<boost::json::object> SimulatedOneSignal::getTags() const {
   boost::json::object tags;
   tags.reserve(sorted.size());
   for (const auto* entry : sorted) tags.emplace(entry->key(), entry->value());
-  sortedTags_ = tags;
   return tags;
 }
 
@@ -187,7 +292,6 @@ void SimulatedOneSignal::addTags(const boost::json::object& tags) {
   trace_.add("OneSignal.User.addTags", tags);
   std::lock_guard lock(mutex_);
   for (const auto& [key, value] : tags) state_.tags[key] = value;
-  sortedTags_.reset();
 }
 
 void SimulatedOneSignal::removeTags(const boost::json::array& keys) {
@@ -196,21 +300,18 @@ void SimulatedOneSignal::removeTags(const boost::json::array& keys) {
   for (const auto& key : keys) {
     if (key.is_string()) state_.tags.erase(key.get_string());
   }
-  sortedTags_.reset();
 }
 
 void SimulatedOneSignal::addTagWithKey(const std::string& key, const std::string& value) {
   trace_.add("OneSignal.User.addTagWithKey", key, value);
   std::lock_guard lock(mutex_);
   state_.tags[key] = value;
-  sortedTags_.reset();
 }
 
 void SimulatedOneSignal::removeTag(const std::string& key) {
   trace_.add("OneSignal.User.removeTag", key);
   std::lock_guard lock(mutex_);
   state_.tags.erase(key);
-  sortedTags_.reset();
 }
 
 std::optional<std::string> SimulatedOneSignal::id() const {
@@ -230,8 +331,7 @@ bool SimulatedOneSignal::optedIn() const {
 
 void SimulatedOneSignal::optIn() {
   trace_.add("OneSignal.User.pushSubscription.optIn");
-  std::lock_guard lock(mutex_);
-  state_.subscription.optedIn = true;
+  askForPush();
 }
 
 void SimulatedOneSignal::addObserver(std::weak_ptr<OSPushSubscriptionObserver> observer) {
@@ -260,14 +360,20 @@ void SimulatedOneSignal::addClickListener(std::weak_ptr<OSInAppMessageClickListe
 
 void SimulatedOneSignal::addTrigger(const std::string& key, const boost::json::value& value) {
   trace_.add("OneSignal.InAppMessages.addTrigger", key, value);
-  std::lock_guard lock(mutex_);
-  state_.triggers[key] = value;
+  {
+    std::lock_guard lock(mutex_);
+    state_.triggers[key] = value;
+  }
+  showTriggeredMessages();
 }
 
 void SimulatedOneSignal::addTriggers(const boost::json::object& triggers) {
   trace_.add("OneSignal.InAppMessages.addTriggers", triggers);
-  std::lock_guard lock(mutex_);
-  for (const auto& [key, value] : triggers) state_.triggers[key] = value;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& [key, value] : triggers) state_.triggers[key] = value;
+  }
+  showTriggeredMessages();
 }
 
 void SimulatedOneSignal::removeTrigger(const std::string& key) {
@@ -278,8 +384,11 @@ void SimulatedOneSignal::removeTrigger(const std::string& key) {
 
 void SimulatedOneSignal::paused(bool pause) {
   trace_.add("OneSignal.InAppMessages.paused", pause);
-  std::lock_guard lock(mutex_);
-  state_.paused = pause;
+  {
+    std::lock_guard lock(mutex_);
+    state_.paused = pause;
+  }
+  if (!pause) showTriggeredMessages();
 }
 
 void SimulatedOneSignal::requestPermission() {

@@ -19,7 +19,7 @@ using sim::StepFields;
 void runStep(Simulation& sim, std::string_view json) {
   const auto value = boost::json::parse(json);
   const StepFields fields(value.as_object());
-  sim.runStep(sim::allSteps().at(fields.string("do")), fields);
+  sim.runStep(sim::findStep(fields.string("do"))->handler, fields);
 }
 
 // A step that starts a download whose completion logs what it got.

@@ -61,7 +61,7 @@ TEST_F(TabHostTest, ACallbackThatIsNotAFunctionNameNeverReachesThePage) {
 
 TEST_F(TabHostTest, ATapBeforeThePageLoadedIsDeliveredAtTheEndOfTheLoad) {
   const auto id = openTab();
-  sim.host().sdk().fireNotificationClick(json(R"({"story":7})").get_object());
+  sim.host().sdk().fireNotificationClick({{}, {}, json(R"({"story":7})").get_object()});
   EXPECT_TRUE(page->take().empty());
 
   tabs.receive(id, R"({"type":"loaded","url":"http://127.0.0.1/demo/"})");
@@ -79,10 +79,10 @@ TEST_F(TabHostTest, TheWebViewFollowsHttpUrlsAndRefusesJavascriptUrls) {
   tabs.receive(id, R"({"type":"loaded"})");
   page->take();
 
-  sim.host().sdk().fireNotificationClick(json(R"({"u":"https://example.com/a b"})").get_object());
+  sim.host().sdk().fireNotificationClick({{}, {}, json(R"({"u":"https://example.com/a b"})").get_object()});
   EXPECT_EQ(page->take(), std::vector{json(R"({"type":"navigate","url":"https://example.com/a%20b"})")});
 
-  sim.host().sdk().fireNotificationClick(json(R"j({"u":"javascript:alert(1)"})j").get_object());
+  sim.host().sdk().fireNotificationClick({{}, {}, json(R"j({"u":"javascript:alert(1)"})j").get_object()});
   const auto refused = page->take();
   ASSERT_EQ(refused.size(), 1u);
   EXPECT_EQ(refused[0].at("type"), "notice");
@@ -95,7 +95,7 @@ TEST_F(TabHostTest, AClosedTabsRunnerIsLetGo) {
   page->take();
   tabs.close(id);
   const auto before = sim.trace().size();
-  sim.host().sdk().fireNotificationClick(json(R"({"story":8})").get_object());
+  sim.host().sdk().fireNotificationClick({{}, {}, json(R"({"story":8})").get_object()});
   EXPECT_TRUE(page->take().empty());
   for (const auto& line : sim.trace().textLines(before)) EXPECT_EQ(line.find("runner."), std::string::npos) << line;
 }

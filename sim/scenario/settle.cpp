@@ -1,0 +1,73 @@
+// Settling after a step, by the same rule whoever drives the main queue.
+#include <memory>
+
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
+
+#include "platform/main_queue.h"
+#include "sim/scenario/simulation.h"
+
+namespace pushwren::sim {
+
+void Simulation::settle() {
+  auto& queue = MainQueue::shared();
+  const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
+  for (;;) {
+    const auto seen = queue.generation();
+    const auto ran = queue.runUntilIdle();
+    // Settled once a whole pass ran nothing and only held downloads are left.
+    if (!downloadsAwaited()) {
+      if (ran == 0) break;
+      continue;
+    }
+    if (!queue.waitForActivity(seen, deadline)) break;
+  }
+  queue.runUntilIdle();
+}
+
+// Each round posts a check behind everything queued so far. The queue has settled when a round
+// saw nothing new posted and no download is awaited.
+class AsyncSettler : public std::enable_shared_from_this<AsyncSettler> {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  AsyncSettler(boost::asio::io_context& io, const Simulation& sim, const bool& stopping, std::function<void()> done)
+      : io_(io),
+        sim_(sim),
+        stopping_(stopping),
+        timer_(io),
+        done_(std::move(done)),
+        deadline_(Clock::now() + Simulation::kSettleLimit) {}
+
+  void round() {
+    seen_ = MainQueue::shared().generation();
+    boost::asio::post(io_, [self = shared_from_this()] { self->check(); });
+  }
+
+ private:
+  void check() {
+    const bool late = stopping_ || Clock::now() >= deadline_;
+    if (!late && sim_.downloadsAwaited()) {
+      timer_.expires_after(std::chrono::milliseconds(5));
+      timer_.async_wait([self = shared_from_this()](boost::system::error_code) { self->round(); });
+    } else if (!late && MainQueue::shared().generation() != seen_) {
+      round();
+    } else {
+      done_();
+    }
+  }
+
+  boost::asio::io_context& io_;
+  const Simulation& sim_;
+  const bool& stopping_;
+  boost::asio::steady_timer timer_;
+  std::function<void()> done_;
+  Clock::time_point deadline_;
+  std::uint64_t seen_ = 0;
+};
+
+void Simulation::settleThen(boost::asio::io_context& io, const bool& stopping, std::function<void()> done) {
+  std::make_shared<AsyncSettler>(io, *this, stopping, std::move(done))->round();
+}
+
+}  // namespace pushwren::sim
