@@ -55,7 +55,7 @@ class SubscriptionsScreen : public ::testing::Test {
 
   void step(std::string_view line) {
     const auto read = sim::readStep(std::string(line));
-    sim.runStep(*read.handler, sim::StepFields(read.fields));
+    sim.runStep(read.kind->handler, sim::StepFields(read.fields));
   }
 
   // The trace since the mark matches `expected` (by the trace comparison rules); the mark moves
