@@ -33,6 +33,13 @@ void Playground::applyStep(std::string_view body, std::function<void(StepAnswer)
   });
 }
 
+boost::json::object Playground::siteDescription() const {
+  if (const auto* upstream = std::get_if<UpstreamSite>(&files_.site)) {
+    return {{"kind", "url"}, {"name", upstream->origin}, {"start", upstream->startPath}};
+  }
+  return {{"kind", "folder"}, {"name", siteName(files_.site)}, {"start", "/"}};
+}
+
 void Playground::startPublishing() {
   publish();
   schedulePublish();

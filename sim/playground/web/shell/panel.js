@@ -5,7 +5,7 @@ import { applyStep } from "./steps.js";
 
 const TAP_PRESETS = {
   data: { story: 7, title: "Match report" },
-  page: { u: "/demo/?story=7" },
+  page: { u: "/?story=7" },
   web: { targetUrl: "https://example.com/news/today" },
   script: { u: "javascript:alert(document.cookie)" },
   none: null,
