@@ -186,7 +186,9 @@ void HttpSession::upgradeTab(const Request& request) {
 }
 
 void HttpSession::answerStep(const Request& request) {
-  playground_.applyStep(request.body(), [self = shared_from_this(), version = request.version(),
+  // The shell's panel is a page and names its origin; a script sends none.
+  const auto by = fieldOf(request, http::field::origin) ? "panel" : "script";
+  playground_.applyStep(request.body(), by, [self = shared_from_this(), version = request.version(),
                                          keepAlive = request.keep_alive()](StepAnswer answer) {
     self->write(ownResponse(static_cast<http::status>(answer.status), version, keepAlive, "application/json",
                             std::move(answer.body)));

@@ -2,10 +2,16 @@
 
 #include <chrono>
 
+#include <boost/json/parse.hpp>
+
+#include "sim/playground/step_sources.h"
+
 namespace pushwren::sim::playground {
 
 Playground::Playground(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files)
-    : io_(io), sim_(sim), files_(std::move(files)), tabs_(sim.host()), panel_(sim.host()), publishTimer_(io) {}
+    : io_(io), sim_(sim), files_(std::move(files)), tabs_(sim.host()), panel_(sim.host()), publishTimer_(io) {
+  tabs_.onStep([this](boost::json::object source) { panel_.markStep(std::move(source)); });
+}
 
 std::string Playground::openTab(const std::weak_ptr<PageChannel>& page) {
   publish();
@@ -26,7 +32,16 @@ void Playground::closeTab(const std::string& runnerId) {
   publish();
 }
 
-void Playground::applyStep(std::string_view body, std::function<void(StepAnswer)> answer) {
+void Playground::applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer) {
+  // A step that will run is shown above its lines; one refused as written reaches nothing.
+  boost::system::error_code ec;
+  const auto step = boost::json::parse(body, ec);
+  if (!ec && step.is_object()) {
+    const auto* name = step.get_object().if_contains("do");
+    if (name != nullptr && name->is_string() && allSteps().contains(std::string(name->get_string()))) {
+      panel_.markStep(stepSource(by, step));
+    }
+  }
   applyLiveStep(io_, sim_, body, stopped_, [this, answer = std::move(answer)](StepAnswer result) {
     publish();
     answer(std::move(result));

@@ -44,7 +44,8 @@ class Playground {
   void tabSaid(const std::string& runnerId, std::string_view message);
   void closeTab(const std::string& runnerId);
 
-  void applyStep(std::string_view body, std::function<void(StepAnswer)> answer);
+  // `by` says who sent the step ("panel", "script"), for the trace's presentation.
+  void applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer);
 
   // Sends what changed on the device to every tab, now and then every 100 ms until stop(): the
   // trace also grows from downloads that finish on their own time.
