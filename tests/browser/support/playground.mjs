@@ -52,6 +52,7 @@ export async function startPlayground(extraArgs = []) {
   return {
     url,
     origin: new URL(url).origin,
+    pid: child.pid,
     get stderr() {
       return stderr;
     },
