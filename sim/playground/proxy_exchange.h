@@ -65,7 +65,7 @@ class ProxyExchange : public std::enable_shared_from_this<ProxyExchange> {
   std::optional<boost::beast::http::response_parser<boost::beast::http::buffer_body>> response_;
   std::optional<boost::beast::http::response_serializer<boost::beast::http::buffer_body>> responseOut_;
   std::optional<boost::beast::http::response_parser<boost::beast::http::string_body>> html_;
-  std::array<char, 64 * 1024> piece_{};
+  std::array<char, std::size_t{64} * 1024> piece_{};
   std::string target_;
   bool keepAlive_;
   bool head_;

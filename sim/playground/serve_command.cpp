@@ -123,7 +123,7 @@ std::filesystem::path webFiles() {
   std::error_code ec;
   const auto executable = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec) {
-    const auto installed = executable.parent_path().parent_path() / "share" / "pushwren" / "playground";
+    auto installed = executable.parent_path().parent_path() / "share" / "pushwren" / "playground";
     if (std::filesystem::is_directory(installed, ec)) return installed;
   }
   return PUSHWREN_PLAYGROUND_WEB_DIR;

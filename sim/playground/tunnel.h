@@ -29,7 +29,7 @@ class Tunnel final : public Closeable, public std::enable_shared_from_this<Tunne
   struct Direction {
     boost::asio::ip::tcp::socket* from;
     boost::asio::ip::tcp::socket* to;
-    std::array<char, 16 * 1024> buffer{};
+    std::array<char, std::size_t{16} * 1024> buffer{};
   };
   void onConnect(boost::beast::error_code ec);
   void pump(Direction& direction);
