@@ -4,6 +4,8 @@
 #include <vector>
 
 #include <boost/asio/connect.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/core/string.hpp>
 #include <boost/beast/core/buffers_generator.hpp>
 #include <boost/beast/http/message_generator.hpp>
 #include <boost/beast/http/read.hpp>
@@ -64,6 +66,10 @@ void ProxyExchange::start() {
   auto& request = request_.get();
   const auto origin = playgroundOrigin(request);
   dropHopByHop(request);
+  // The body is streamed on as it comes: the browser is told to go on right away (below), and
+  // the site's server is not asked.
+  expectsContinue_ = beast::iequals(request[http::field::expect], "100-continue");
+  request.erase(http::field::expect);
   request.version(11);
   request.set(http::field::host, site_.authority);
   request.set(http::field::accept_encoding, "identity");
@@ -96,6 +102,15 @@ void ProxyExchange::onConnect(beast::error_code ec) {
   beast::error_code ignored;
   upstream_.socket().set_option(boost::asio::ip::tcp::no_delay(true), ignored);
   requestOut_.emplace(request_.get());
+  if (expectsContinue_ && !request_.is_done()) {
+    static constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+    client_.expires_after(kPieceTime);
+    return boost::asio::async_write(client_, boost::asio::buffer(kContinue.data(), kContinue.size()),
+                                    [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                                      if (ec) return self->finish(false);
+                                      self->readRequestPiece();
+                                    });
+  }
   if (request_.is_done()) {
     auto& body = request_.get().body();
     body.data = nullptr;
@@ -163,6 +178,8 @@ void ProxyExchange::onResponseHeader(beast::error_code ec) {
   if (ec) return fail(http::status::bad_gateway, "its response is not HTTP: " + ec.message());
 
   auto& response = responseHeader_->get();
+  // An interim answer (100 Continue, 103 Early Hints) is not the response; the next one is.
+  if (response.result_int() < 200 && response.result_int() != 101) return readResponseHeader();
   dropHopByHop(response);
   response.version(11);
   if (const auto location = response.find(http::field::location); location != response.end()) {

@@ -69,6 +69,7 @@ class ProxyExchange : public std::enable_shared_from_this<ProxyExchange> {
   std::string target_;
   bool keepAlive_;
   bool head_;
+  bool expectsContinue_ = false;
   bool answered_ = false;  // something went back to the browser: an error page is too late
   bool finished_ = false;
 };

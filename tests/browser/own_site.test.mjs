@@ -108,6 +108,8 @@ describe("a site served by its own server", () => {
       const post = async () => (await fetch("/api/echo", { method: "POST", body: "hello" })).json();
       const first = await post();
       const second = await post();
+      // Over the playground's own 1 MiB limit: the site's bodies pass through in pieces.
+      const upload = await (await fetch("/api/echo", { method: "POST", body: "y".repeat(3 << 20) })).json();
       const redirected = await fetch("/go-to-story");
       const live = await new Promise((done, fail) => {
         const socket = new WebSocket(`ws://${location.host}/live`);
@@ -118,11 +120,12 @@ describe("a site served by its own server", () => {
         };
         socket.onerror = () => fail(new Error("the site's WebSocket failed"));
       });
-      return { first, second, redirectedTo: redirected.url, redirectedOk: redirected.ok, live };
+      return { first, second, uploaded: upload.body.length, redirectedTo: redirected.url, redirectedOk: redirected.ok, live };
     });
     assert.equal(results.first.method, "POST");
     assert.equal(results.first.body, "hello");
     assert.equal(results.first.acceptEncoding, "identity");
+    assert.equal(results.uploaded, 3 << 20);
     assert.match(results.second.cookie ?? "", /^session=s\d+$/, "the cookie set by the site comes back");
     assert.equal(new URL(results.redirectedTo).origin, new URL(playground.url).origin, "the redirect stays on the playground");
     assert.ok(results.redirectedOk);
