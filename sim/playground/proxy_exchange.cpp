@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <boost/asio/connect.hpp>
+#include <boost/range/iterator_range_core.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/string.hpp>
 #include <boost/beast/core/buffers_generator.hpp>
@@ -193,6 +194,16 @@ void ProxyExchange::onResponseHeader(beast::error_code ec) {
   if (!cookies.empty()) {
     response.erase(http::field::set_cookie);
     for (const auto& cookie : cookies) response.insert(http::field::set_cookie, cookie);
+  }
+  response.erase("X-Frame-Options");
+  std::vector<std::string> policies;
+  constexpr std::string_view kPolicy = "Content-Security-Policy";
+  for (const auto& field : boost::make_iterator_range(response.equal_range(kPolicy))) {
+    policies.push_back(policyForWebView(field.value()));
+  }
+  response.erase(kPolicy);
+  for (const auto& policy : policies) {
+    if (!policy.empty()) response.insert(kPolicy, policy);
   }
   response.keep_alive(keepAlive_);
 

@@ -56,6 +56,23 @@ std::string cookieForPlayground(std::string_view setCookie) {
   return kept;
 }
 
+std::string policyForWebView(std::string_view contentSecurityPolicy) {
+  std::string kept;
+  std::size_t start = 0;
+  while (start <= contentSecurityPolicy.size()) {
+    const auto end = std::min(contentSecurityPolicy.find(';', start), contentSecurityPolicy.size());
+    const auto directive = contentSecurityPolicy.substr(start, end - start);
+    const auto trimmedDirective = trimmed(directive);
+    const auto name = trimmedDirective.substr(0, trimmedDirective.find_first_of(" \t"));
+    if (!trimmedDirective.empty() && !sameText(name, "frame-ancestors")) {
+      if (!kept.empty()) kept += "; ";
+      kept += trimmedDirective;
+    }
+    start = end + 1;
+  }
+  return kept;
+}
+
 std::string addressForSite(std::string_view value, std::string_view playgroundOrigin, const UpstreamSite& site) {
   if (!value.starts_with(playgroundOrigin)) return std::string(value);
   const auto rest = value.substr(playgroundOrigin.size());

@@ -19,6 +19,11 @@ std::string locationForPlayground(std::string_view location, const UpstreamSite&
 // site's host on the playground's, so the cookie is kept for the host that serves the page.
 std::string cookieForPlayground(std::string_view setCookie);
 
+// A Content-Security-Policy without its frame-ancestors directive. On the device the page is the
+// web view's own document; in the playground the web view is a frame of the shell, which a
+// site's "frame-ancestors 'none'" (or X-Frame-Options: DENY, dropped with it) would leave blank.
+std::string policyForWebView(std::string_view contentSecurityPolicy);
+
 // A request's Origin or Referer from the playground's origin, as the site's server expects it
 // from its own pages ("http://127.0.0.1:8080/x" -> "http://localhost:5173/x"). Others as they are.
 std::string addressForSite(std::string_view value, std::string_view playgroundOrigin, const UpstreamSite& site);

@@ -49,6 +49,18 @@ INSTANTIATE_TEST_SUITE_P(
                       // The cookie itself may be called domain.
                       Rewrite{"domain=kept; DOMAIN = localhost", "domain=kept"}));
 
+class Policy : public ::testing::TestWithParam<Rewrite> {};
+
+TEST_P(Policy, KeepsEverythingButFrameAncestors) { EXPECT_EQ(policyForWebView(GetParam().from), GetParam().to); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Policy,
+    ::testing::Values(Rewrite{"default-src 'self'; frame-ancestors 'none'", "default-src 'self'"},
+                      Rewrite{"FRAME-ANCESTORS 'none';script-src 'self'  ; img-src *", "script-src 'self'; img-src *"},
+                      Rewrite{"frame-ancestors 'none'", ""}, Rewrite{"script-src 'self'", "script-src 'self'"},
+                      // Only the directive of that name, not one that starts alike.
+                      Rewrite{"frame-ancestorsx a; frame-src 'self'", "frame-ancestorsx a; frame-src 'self'"}));
+
 TEST(AddressForSite, OnlyThePlaygroundsOwnAddressesChange) {
   const auto site = devServer();
   EXPECT_EQ(addressForSite("http://127.0.0.1:8080", "http://127.0.0.1:8080", site), "http://localhost:5173");

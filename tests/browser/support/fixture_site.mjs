@@ -33,8 +33,9 @@ export async function startFixtureSite({ port = 0 } = {}) {
   const server = createServer((request, response) => {
     requests.push({ method: request.method, url: request.url, headers: request.headers });
     const url = new URL(request.url, "http://fixture");
-    // Only 'self' scripts, as a careful site would have it.
-    response.setHeader("Content-Security-Policy", "script-src 'self'; connect-src 'self'");
+    // Only 'self' scripts, and no framing, as a careful site would have it.
+    response.setHeader("Content-Security-Policy", "script-src 'self'; connect-src 'self'; frame-ancestors 'none'");
+    response.setHeader("X-Frame-Options", "DENY");
     if (PAGES[url.pathname] !== undefined) {
       response.setHeader("Content-Type", "text/html; charset=utf-8");
       return response.end(PAGES[url.pathname]);
