@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Pairs each benchmark with its floor and writes build/bench/results.json, then prints a table.
 
-    report.py BENCHMARK_JSON [ROUND_TRIP_JSON] OUT_JSON
+    report.py BENCHMARK_JSON [ROUND_TRIP_JSON [SITE_JSON]] OUT_JSON
+
+SITE_JSON holds rows already paired with their floors ({"rows": [{name, value, unit, floor, ratio}]}):
+the site's load through the playground and the proxy's memory.
 
 A benchmark BM_Name/ARG is paired with BM_NameFloor/ARG; with repetitions, medians are used. Times are compared as value/floor;
 throughputs (bytes or items per second) as floor/value, so lower is better everywhere. A
@@ -79,15 +82,18 @@ def rows_from_round_trip(path):
 
 
 def main(argv):
-    if len(argv) not in (2, 3):
+    if len(argv) not in (2, 3, 4):
         print(__doc__, file=sys.stderr)
         return 2
     bench_path, out_path = argv[0], argv[-1]
     with open(bench_path) as f:
         data = json.load(f)
     rows = sorted(rows_from_benchmarks(data), key=lambda r: r["name"])
-    if len(argv) == 3 and os.path.exists(argv[1]):
+    if len(argv) >= 3 and os.path.exists(argv[1]):
         rows += rows_from_round_trip(argv[1])
+    if len(argv) == 4 and os.path.exists(argv[2]):
+        with open(argv[2]) as f:
+            rows += json.load(f)["rows"]
     context = data.get("context", {})
     result = {"machine": {"host": context.get("host_name"), "cpus": context.get("num_cpus"),
                           "mhz": context.get("mhz_per_cpu"), "platform": platform.platform(),

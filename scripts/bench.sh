@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every benchmark, in one command: builds the benchmarks and the reference host in Release, runs
-# the Google Benchmark suite and the browser's bridge round trip, and writes
+# the Google Benchmark suite, the browser's bridge round trip and the site loaded through the
+# playground, and writes
 # build/bench/results.json with each measurement beside its floor; prints the table.
 # Not part of the test command.
 set -euo pipefail
@@ -19,4 +20,7 @@ build/release/bin/pushwren_bench --benchmark_out=build/bench/benchmarks.json --b
   --benchmark_report_aggregates_only=true --benchmark_enable_random_interleaving=true "$@" >&2
 echo "== bridge round trip in the browser" >&2
 PUSHWREN_SIM="$PWD/build/release/bin/pushwren-sim" node bench/browser/round_trip.mjs >&2
-python3 bench/report.py build/bench/benchmarks.json build/bench/round_trip.json build/bench/results.json
+echo "== a site through the playground: load time and the proxy's memory" >&2
+PUSHWREN_SIM="$PWD/build/release/bin/pushwren-sim" node bench/browser/site.mjs >&2
+python3 bench/report.py build/bench/benchmarks.json build/bench/round_trip.json build/bench/site.json \
+  build/bench/results.json

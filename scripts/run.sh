@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds the plugin and its reference host, then starts the playground on its
 # built-in defaults: open the address it prints in a browser; Ctrl-C stops it. Arguments go to
-# `pushwren-sim serve` (--port N, --config FILE, --manifest FILE).
+# `pushwren-sim serve` (--port N, --config FILE, --manifest FILE, --site URL|FOLDER):
+#   bash scripts/run.sh --site http://localhost:5173     your dev server, through the playground
+#   bash scripts/run.sh --site ./dist                    a built site, from its folder
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,5 +1,6 @@
 // The bridge's round trip, page -> native -> page, measured from the browser, beside a bare
-// WebSocket echo on the same server (the transport's floor). Writes build/bench/round_trip.json:
+// WebSocket echo (the transport's floor) that this harness serves itself on another port of
+// the same machine: the product host has no echo. Writes build/bench/round_trip.json:
 //   { "calls": 1000, "bridge": { "p50", "p99", "mean", "callsPerSecond" }, "echo": { ... },
 //     "bridgeWithLiveTrace": { ... } }
 // with times in milliseconds. The device panel's live trace draws in the page's own thread, so
@@ -7,7 +8,10 @@
 // sees it. scripts/bench.sh runs it against a Release build; `node bench/browser/round_trip.mjs`
 // alone runs it against PUSHWREN_SIM or build/bin/pushwren-sim.
 import { mkdirSync, writeFileSync } from "node:fs";
+import { createServer } from "node:http";
 import { join } from "node:path";
+
+import { acceptEcho } from "../../tests/browser/support/websocket_echo.mjs";
 
 import { launchChromium, openPlayground, repoRoot, startPlayground } from "../../tests/browser/support/playground.mjs";
 
@@ -28,9 +32,9 @@ async function timeBridge({ calls, warmUp }) {
   return { times, total: performance.now() - started };
 }
 
-// In the same page: a message of a bridge request's size to /echo and back, one at a time.
-async function timeEcho({ calls, warmUp }) {
-  const socket = new WebSocket(`ws://${location.host}/echo`);
+// In the same page: a message of a bridge request's size to the echo and back, one at a time.
+async function timeEcho({ calls, warmUp, echoUrl }) {
+  const socket = new WebSocket(echoUrl);
   await new Promise((open, fail) => {
     socket.onopen = open;
     socket.onerror = () => fail(new Error("the echo WebSocket was refused"));
@@ -71,6 +75,14 @@ function summary({ times, total }) {
   };
 }
 
+async function startEcho() {
+  const server = createServer((request, response) => response.end());
+  server.on("upgrade", (request, socket, head) => acceptEcho(request, socket, head));
+  await new Promise((done) => server.listen(0, "127.0.0.1", done));
+  return { url: `ws://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+}
+
+const echoServer = await startEcho();
 const playground = await startPlayground();
 const browser = await launchChromium();
 try {
@@ -81,7 +93,7 @@ try {
   const run = { calls: CALLS, warmUp: WARM_UP };
 
   await setTraceShown(false);
-  const echo = summary(await page.evaluate(timeEcho, run));
+  const echo = summary(await page.evaluate(timeEcho, { ...run, echoUrl: echoServer.url }));
   const bridge = summary(await page.evaluate(timeBridge, run));
   await setTraceShown(true);
   const bridgeWithLiveTrace = summary(await page.evaluate(timeBridge, run));
@@ -109,4 +121,5 @@ try {
 } finally {
   await browser.close();
   await playground.stop();
+  echoServer.close();
 }

@@ -5,7 +5,9 @@
 
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/tcp_stream.hpp>
+#include <boost/beast/http/empty_body.hpp>
 #include <boost/beast/http/message.hpp>
+#include <boost/beast/http/message_generator.hpp>
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/string_body.hpp>
 
@@ -14,8 +16,13 @@
 
 namespace pushwren::sim::playground {
 
-// One HTTP connection to the playground: its pages, the manifest, POST /steps, and the
-// WebSocket upgrades (/ws for a tab, /echo for the benchmark), which it hands on.
+class ProxyExchange;
+
+// One HTTP connection to the playground. Everything of the playground's own lives under
+// /__pushwren/ (the shell page and its files, the page client, the manifest, POST
+// /__pushwren/steps, the tab WebSocket /__pushwren/ws); every other path belongs to the site,
+// served from its folder or passed to its server. Requests must name this server as their host
+// and a path as their target: the playground is no open proxy.
 class HttpSession final : public Closeable, public std::enable_shared_from_this<HttpSession> {
  public:
   using Request = boost::beast::http::request<boost::beast::http::string_body>;
@@ -29,22 +36,27 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
 
  private:
   void read();
-  void onRead(boost::beast::error_code ec, std::size_t bytes);
-  void upgrade(const Request& request);
-  void respond(const Request& request);
-  void respondWithFile(const Request& request);
+  void onHeader(boost::beast::error_code ec, std::size_t bytes);
+  void readWholeRequest(void (HttpSession::*then)(const Request&));
+  void ownRoute(const Request& request);
+  void upgradeTab(const Request& request);
   void answerStep(const Request& request);
-  void write(Response response);
+  void serveOwnFile(const Request& request);
+  void serveFolderSite(const Request& request);
+  void proxy();
+  void tunnel();
+  void write(boost::beast::http::message_generator message);
   void onWrite(bool keepAlive, boost::beast::error_code ec, std::size_t bytes);
 
   boost::beast::tcp_stream stream_;
   boost::beast::flat_buffer buffer_;
-  std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> parser_;
-  std::shared_ptr<Response> response_;
+  std::optional<boost::beast::http::request_parser<boost::beast::http::empty_body>> header_;
+  std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> whole_;
+  std::weak_ptr<ProxyExchange> exchange_;
   Playground& playground_;
   SessionRegistry& sessions_;
   unsigned short port_;
-  bool upgraded_ = false;  // the connection went on as a WebSocket
+  bool handedOn_ = false;  // the connection went on as a WebSocket or a tunnel
 };
 
 }  // namespace pushwren::sim::playground

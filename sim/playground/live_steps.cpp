@@ -20,8 +20,13 @@ std::string joined(const std::vector<std::string>& lines) {
 class LiveRun : public std::enable_shared_from_this<LiveRun> {
  public:
   LiveRun(boost::asio::io_context& io, Simulation& sim, std::vector<ScenarioStep> steps, const bool& stopping,
-          std::function<void(StepAnswer)> answer)
-      : io_(io), sim_(sim), steps_(std::move(steps)), stopping_(stopping), answer_(std::move(answer)) {}
+          StepRan ran, std::function<void(StepAnswer)> answer)
+      : io_(io),
+        sim_(sim),
+        steps_(std::move(steps)),
+        stopping_(stopping),
+        ran_(std::move(ran)),
+        answer_(std::move(answer)) {}
 
   void next() {
     if (done_ == steps_.size()) return answer_({200, "{" + traces() + "}"});
@@ -32,6 +37,7 @@ class LiveRun : public std::enable_shared_from_this<LiveRun> {
     } catch (const std::exception& e) {
       return fail(e.what());
     }
+    if (ran_) ran_(step.fields, from);
     sim_.settleThen(io_, stopping_, [self = shared_from_this(), from] {
       self->lines_.push_back(self->sim_.trace().textLines(from));
       ++self->done_;
@@ -64,6 +70,7 @@ class LiveRun : public std::enable_shared_from_this<LiveRun> {
   Simulation& sim_;
   std::vector<ScenarioStep> steps_;
   const bool& stopping_;
+  StepRan ran_;
   std::function<void(StepAnswer)> answer_;
   std::vector<std::vector<std::string>> lines_;
   std::size_t done_ = 0;
@@ -72,14 +79,14 @@ class LiveRun : public std::enable_shared_from_this<LiveRun> {
 }  // namespace
 
 void applyLiveSteps(boost::asio::io_context& io, Simulation& sim, std::string_view body, const bool& stopping,
-                    std::function<void(StepAnswer)> answer) {
+                    StepRan ran, std::function<void(StepAnswer)> answer) {
   std::vector<ScenarioStep> steps;
   try {
     steps = readSteps(body);
   } catch (const StepError& e) {
     return answer({400, boost::json::serialize(boost::json::object{{"error", e.what()}})});
   }
-  std::make_shared<LiveRun>(io, sim, std::move(steps), stopping, std::move(answer))->next();
+  std::make_shared<LiveRun>(io, sim, std::move(steps), stopping, std::move(ran), std::move(answer))->next();
 }
 
 std::string stepListAnswer() { return boost::json::serialize(boost::json::object{{"steps", stepsAsJson()}}); }

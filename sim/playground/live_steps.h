@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include <boost/asio/io_context.hpp>
+#include <boost/json/object.hpp>
 
 #include "sim/scenario/simulation.h"
 
@@ -25,8 +27,10 @@ struct StepAnswer {
 // returns, then settled (see Simulation::settleThen) before the next one, and answers once the
 // last has settled. A step that cannot run changes nothing; no step after it runs. The queue
 // keeps serving the tabs meanwhile. `stopping` cuts the waits short when the server stops.
+// `ran` hears of each step its handler accepted, with the index of its first trace line.
+using StepRan = std::function<void(const boost::json::object& step, std::size_t firstLine)>;
 void applyLiveSteps(boost::asio::io_context& io, Simulation& sim, std::string_view body, const bool& stopping,
-                    std::function<void(StepAnswer)> answer);
+                    StepRan ran, std::function<void(StepAnswer)> answer);
 
 // GET /__pushwren/steps: every step with its fields and description, as JSON.
 std::string stepListAnswer();

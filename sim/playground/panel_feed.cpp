@@ -1,5 +1,7 @@
 #include "sim/playground/panel_feed.h"
 
+#include <algorithm>
+
 #include <boost/json/serialize.hpp>
 
 namespace pushwren::sim::playground {
@@ -10,12 +12,22 @@ constexpr std::size_t kSnapshotLines = 1000;
 
 }  // namespace
 
+void PanelFeed::markStep(boost::json::object source, std::size_t from) {
+  marks_.push_back({from, boost::json::serialize(boost::json::object{
+                              {"type", "step"}, {"from", from}, {"source", std::move(source)}})});
+}
+
 std::vector<std::string> PanelFeed::changes() {
   std::vector<std::string> messages;
   const auto size = host_.trace().size();
-  if (size > traceSent_) {
-    messages.push_back(traceMessage(traceSent_, size));
-    traceSent_ = size;
+  interleave(traceSent_, size, marksSent_, marks_.size(), messages);
+  traceSent_ = size;
+  marksSent_ = marks_.size();
+  // Marks older than what a late tab is shown are let go, but the one the shown lines start under.
+  const auto oldestShown = traceSent_ > kSnapshotLines ? traceSent_ - kSnapshotLines : 0;
+  while (marks_.size() > 1 && marks_[1].from <= oldestShown) {
+    marks_.pop_front();
+    --marksSent_;
   }
   auto device = boost::json::serialize(boost::json::object{{"type", "device"}, {"state", deviceState(host_)}});
   if (device != deviceSent_) {
@@ -27,9 +39,27 @@ std::vector<std::string> PanelFeed::changes() {
 
 std::vector<std::string> PanelFeed::snapshot() const {
   const auto from = traceSent_ > kSnapshotLines ? traceSent_ - kSnapshotLines : 0;
-  std::vector<std::string> messages{traceMessage(from, traceSent_)};
+  std::vector<std::string> messages;
+  std::size_t firstMark = 0;
+  while (firstMark + 1 < marksSent_ && marks_[firstMark + 1].from <= from) ++firstMark;
+  if (firstMark < marksSent_ && marks_[firstMark].from < from) messages.push_back(marks_[firstMark++].message);
+  interleave(from, traceSent_, firstMark, marksSent_, messages);
+  if (messages.empty()) messages.push_back(traceMessage(from, from));
   if (!deviceSent_.empty()) messages.push_back(deviceSent_);
   return messages;
+}
+
+void PanelFeed::interleave(std::size_t from, std::size_t to, std::size_t firstMark, std::size_t endMark,
+                           std::vector<std::string>& into) const {
+  for (auto mark = firstMark; mark < endMark; ++mark) {
+    const auto at = std::min(marks_[mark].from, to);
+    if (at > from) {
+      into.push_back(traceMessage(from, at));
+      from = at;
+    }
+    into.push_back(marks_[mark].message);
+  }
+  if (to > from) into.push_back(traceMessage(from, to));
 }
 
 std::string PanelFeed::traceMessage(std::size_t from, std::size_t to) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -11,23 +12,39 @@
 namespace pushwren::sim::playground {
 
 // What the device panel shows, as messages for the tabs: the trace, line by line as it grows,
-// and the simulated device's state whenever it changes.
+// each step that set lines off just before them, and the simulated device's state whenever it
+// changes.
+//   {"type": "step", "from": 12, "source": {...}}          the lines from 12 on came from this
 //   {"type": "trace", "from": 12, "lines": [[...], ...]}   lines from index 12 on
 //   {"type": "device", "state": {...}}
 class PanelFeed {
  public:
   explicit PanelFeed(ReferenceHost& host) : host_(host) {}
 
-  // What changed since the last call: new trace lines, a changed device state.
+  // A step is about to reach the device (step_sources.h); the lines it makes follow it.
+  void markStep(boost::json::object source) { markStep(std::move(source), host_.trace().size()); }
+  // A step whose lines began at trace line `from`.
+  void markStep(boost::json::object source, std::size_t from);
+  // What changed since the last call: steps and new trace lines in their order, a changed
+  // device state.
   std::vector<std::string> changes();
   // What the last changes() reported, for a tab that has just opened: the newest trace lines
   // and the device state.
   std::vector<std::string> snapshot() const;
 
  private:
+  struct Mark {
+    std::size_t from;
+    std::string message;
+  };
   std::string traceMessage(std::size_t from, std::size_t to) const;
+  // The trace from `from` to `to` with the marks among them, in order.
+  void interleave(std::size_t from, std::size_t to, std::size_t firstMark, std::size_t endMark,
+                  std::vector<std::string>& into) const;
 
   ReferenceHost& host_;
+  std::deque<Mark> marks_;
+  std::size_t marksSent_ = 0;
   std::size_t traceSent_ = 0;
   std::string deviceSent_;
 };

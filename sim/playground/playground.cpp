@@ -2,10 +2,15 @@
 
 #include <chrono>
 
+
+#include "sim/playground/step_sources.h"
+
 namespace pushwren::sim::playground {
 
 Playground::Playground(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files)
-    : io_(io), sim_(sim), files_(std::move(files)), tabs_(sim.host()), panel_(sim.host()), publishTimer_(io) {}
+    : io_(io), sim_(sim), files_(std::move(files)), tabs_(sim.host()), panel_(sim.host()), publishTimer_(io) {
+  tabs_.onStep([this](boost::json::object source) { panel_.markStep(std::move(source)); });
+}
 
 std::string Playground::openTab(const std::weak_ptr<PageChannel>& page) {
   publish();
@@ -26,11 +31,22 @@ void Playground::closeTab(const std::string& runnerId) {
   publish();
 }
 
-void Playground::applyStep(std::string_view body, std::function<void(StepAnswer)> answer) {
-  applyLiveSteps(io_, sim_, body, stopped_, [this, answer = std::move(answer)](StepAnswer result) {
+void Playground::applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer) {
+  // Each step the engine accepts is shown above its lines; one refused as written reaches nothing.
+  const auto ran = [this, by = std::string(by)](const boost::json::object& step, std::size_t firstLine) {
+    panel_.markStep(stepSource(by, step), firstLine);
+  };
+  applyLiveSteps(io_, sim_, body, stopped_, ran, [this, answer = std::move(answer)](StepAnswer result) {
     publish();
     answer(std::move(result));
   });
+}
+
+boost::json::object Playground::siteDescription() const {
+  if (const auto* upstream = std::get_if<UpstreamSite>(&files_.site)) {
+    return {{"kind", "url"}, {"name", upstream->origin}, {"start", upstream->startPath}};
+  }
+  return {{"kind", "folder"}, {"name", siteName(files_.site)}, {"start", "/"}};
 }
 
 void Playground::startPublishing() {

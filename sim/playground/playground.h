@@ -8,19 +8,23 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/steady_timer.hpp>
+#include <boost/json/object.hpp>
 
 #include "sim/playground/live_steps.h"
 #include "sim/playground/panel_feed.h"
+#include "sim/playground/site.h"
 #include "sim/playground/tab_host.h"
 #include "sim/scenario/simulation.h"
 
 namespace pushwren::sim::playground {
 
-// Where the playground's pages come from: the folder of its web files, and the manifest file
-// served at /manifest.json in place of the built-in one.
+// Where the playground's pages come from: the folder of its own web files, the manifest file
+// served at /__pushwren/manifest.json in place of the built-in one, and the site the web view
+// shows.
 struct PlaygroundFiles {
   std::filesystem::path webRoot;
   std::optional<std::filesystem::path> manifest;
+  Site site;
 };
 
 // The live host behind the playground's server: the simulation, the tabs with their runners, the
@@ -32,13 +36,17 @@ class Playground {
 
   Simulation& simulation() { return sim_; }
   const PlaygroundFiles& files() const { return files_; }
+  // The site for the shell: {"kind": "url" | "folder", "name": its URL or folder, "start": the
+  // path the web view opens first}.
+  boost::json::object siteDescription() const;
 
   std::string openTab(const std::weak_ptr<PageChannel>& page);
   void tabSaid(const std::string& runnerId, std::string_view message);
   void closeTab(const std::string& runnerId);
 
-  // Steps from the panel or a script, through the scenario runner's engine (live_steps.h).
-  void applyStep(std::string_view body, std::function<void(StepAnswer)> answer);
+  // Steps from the panel or a script, through the scenario runner's engine (live_steps.h). `by`
+  // says who sent them ("panel", "script"), for the trace's presentation.
+  void applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer);
 
   // Sends what changed on the device to every tab, now and then every 100 ms until stop(): the
   // trace also grows from downloads that finish on their own time.

@@ -10,6 +10,8 @@
 #include <ostream>
 #include <sstream>
 
+#include <boost/asio/connect.hpp>
+#include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/json/parse.hpp>
@@ -29,9 +31,11 @@ struct ServeOptions {
   unsigned short port = 8080;
   std::optional<std::string> configFile;
   std::optional<std::string> manifestFile;
+  std::optional<std::string> site;
 };
 
-constexpr std::string_view kUsage = "usage: pushwren-sim serve [--port N] [--config FILE] [--manifest FILE]\n";
+constexpr std::string_view kUsage =
+    "usage: pushwren-sim serve [--port N] [--config FILE] [--manifest FILE] [--site URL|FOLDER]\n";
 
 std::optional<unsigned short> portNumber(const std::string& text) {
   if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
@@ -45,7 +49,7 @@ std::optional<ServeOptions> readOptions(const std::vector<std::string>& args, st
   ServeOptions options;
   for (std::size_t i = 0; i < args.size(); i += 2) {
     const auto& name = args[i];
-    if (name != "--port" && name != "--config" && name != "--manifest") {
+    if (name != "--port" && name != "--config" && name != "--manifest" && name != "--site") {
       err << "pushwren-sim serve: unknown option " << name << '\n' << kUsage;
       return std::nullopt;
     }
@@ -63,6 +67,8 @@ std::optional<ServeOptions> readOptions(const std::vector<std::string>& args, st
       options.port = *port;
     } else if (name == "--config") {
       options.configFile = value;
+    } else if (name == "--site") {
+      options.site = value;
     } else {
       options.manifestFile = value;
     }
@@ -107,8 +113,63 @@ boost::json::object builtInConfig(unsigned short port) {
   return {
       {"oneSignalV5Enabled", true},
       {"oneSignalV5AppId", "playground-app"},
-      {"oneSignalV5TagsJsonUrl", "http://127.0.0.1:" + std::to_string(port) + "/manifest.json"},
+      {"oneSignalV5TagsJsonUrl", "http://127.0.0.1:" + std::to_string(port) + "/__pushwren/manifest.json"},
   };
+}
+
+// The playground's own web files: installed beside the executable
+// (<prefix>/bin/pushwren-sim, <prefix>/share/pushwren/playground), or else the source tree's.
+std::filesystem::path webFiles() {
+  std::error_code ec;
+  const auto executable = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    auto installed = executable.parent_path().parent_path() / "share" / "pushwren" / "playground";
+    if (std::filesystem::is_directory(installed, ec)) return installed;
+  }
+  return PUSHWREN_PLAYGROUND_WEB_DIR;
+}
+
+// Whether the site's server takes a connection now, so that a mistyped port is said at the start
+// rather than as an error page later.
+std::optional<std::string> unreachable(const UpstreamSite& site) {
+  boost::asio::io_context io;
+  boost::asio::ip::tcp::resolver resolver(io);
+  boost::asio::ip::tcp::socket socket(io);
+  std::optional<std::string> why = "it did not answer within 3 s";
+  resolver.async_resolve(site.host, site.port, [&](boost::system::error_code ec, const auto& results) {
+    if (ec) {
+      why = ec.message();
+      return;
+    }
+    boost::asio::async_connect(socket, results, [&](boost::system::error_code ec, const auto&) {
+      if (ec) {
+        why = ec.message();
+      } else {
+        why.reset();
+      }
+    });
+  });
+  io.run_for(std::chrono::seconds(3));
+  return why;
+}
+
+std::optional<Site> chosenSite(const std::optional<std::string>& option, const std::filesystem::path& web,
+                               std::ostream& err) {
+  if (!option) return Site(FolderSite{std::filesystem::canonical(web / "demo")});
+  std::string why;
+  auto site = readSite(*option, why);
+  if (!site) {
+    err << "pushwren-sim serve: --site " << why << '\n';
+    return std::nullopt;
+  }
+  if (const auto* upstream = std::get_if<UpstreamSite>(&*site)) {
+    if (const auto problem = unreachable(*upstream)) {
+      err << "pushwren-sim serve: --site " << *option << " cannot be reached (" << *problem
+          << "): start the site's server first, or name a folder\n";
+      return std::nullopt;
+    }
+  }
+  return site;
 }
 
 }  // namespace
@@ -123,9 +184,13 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     return 2;
   }
 
+  const auto web = webFiles();
+  auto site = chosenSite(options->site, web, err);
+  if (!site) return 2;
+
   auto& io = MainQueue::shared().context();
   Simulation sim;
-  PlaygroundFiles files{PUSHWREN_PLAYGROUND_WEB_DIR, std::nullopt};
+  PlaygroundFiles files{web, std::nullopt, std::move(*site)};
   if (options->manifestFile) files.manifest = std::filesystem::absolute(*options->manifestFile);
   Playground playground(io, sim, std::move(files));
   PlaygroundServer server(io, playground);
@@ -173,7 +238,8 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     waitForConnections();
   });
 
-  out << "Playground: http://127.0.0.1:" << server.port() << "/" << std::endl;
+  out << "Playground: http://127.0.0.1:" << server.port() << "/__pushwren/" << std::endl;
+  out << "Site: " << siteName(playground.files().site) << std::endl;
   io.restart();
   io.run();
   if (gaveUp) {

@@ -6,12 +6,21 @@
 
 namespace pushwren::sim::playground {
 
-// The file under `root` that a request target names ("/" is index.html, a folder its
-// index.html; the query is ignored). None for a target that could leave the root or names
-// anything but plain path segments of letters, digits, "-", "_" and ".".
+// The file under `root` that a request path names ("/" is index.html, so is a path ending in
+// "/" inside its folder; the query is ignored). Segments are percent-decoded first. None for a
+// path that could leave the root or hide: an empty, "." or ".." segment, a segment starting with
+// "." (.git, .env), or one holding "/", "\", or a control character once decoded.
+// Symbolic links are followed by insideRoot(), not here.
 std::optional<std::filesystem::path> staticFile(const std::filesystem::path& root, std::string_view target);
+
+// Whether `file`, with every symbolic link followed, is still under `root` (itself canonical).
+// A link that points out of the site is treated as missing.
+bool insideRoot(const std::filesystem::path& root, const std::filesystem::path& file);
 
 // The Content-Type a browser needs for the file, by its extension.
 std::string_view contentType(const std::filesystem::path& file);
+
+// Whether a Content-Type names an HTML document (the ones the page client is added to).
+bool isHtml(std::string_view contentType);
 
 }  // namespace pushwren::sim::playground

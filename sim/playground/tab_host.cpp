@@ -6,11 +6,13 @@
 
 #include "sim/playground/page_messages.h"
 #include "sim/playground/screen_snapshot.h"
+#include "sim/playground/step_sources.h"
 
 namespace pushwren::sim::playground {
 
 std::string TabHost::open(const std::weak_ptr<PageChannel>& page) {
   std::string id = "tab-" + std::to_string(nextTab_++);
+  mark(tabSource("open", id));
   const Tab& tab = tabs_[id] = Tab{std::make_shared<TabRunner>(host_.trace(), id, page), page};
   send(tab, helloMessage(id));
   readopt(tab);
@@ -31,16 +33,21 @@ void TabHost::receive(const std::string& runnerId, std::string_view message) {
   }
   readopt(tab);
   if (const auto* request = std::get_if<BridgeRequest>(&parsed.message())) {
+    mark(bridgeCallSource(runnerId, request->url, request->data, host_.config().oneSignalV5Enabled()));
     const bool load = host_.shouldLoadRequest(runnerId, request->url, request->data);
     host_.trace().add("return", load);
     send(tab, returnMessage(request->id, load));
   } else {
+    mark(tabSource("load", runnerId, std::get<NavigationFinished>(parsed.message()).url));
     host_.navigationFinished(runnerId);
   }
 }
 
 void TabHost::close(const std::string& runnerId) {
-  if (tabs_.erase(runnerId) != 0) host_.releaseRunner(runnerId);
+  if (tabs_.find(runnerId) == tabs_.end()) return;
+  mark(tabSource("close", runnerId));
+  tabs_.erase(runnerId);
+  host_.releaseRunner(runnerId);
 }
 
 void TabHost::broadcast(const std::string& message) {
@@ -57,6 +64,10 @@ void TabHost::publishScreens() {
 }
 
 void TabHost::readopt(const Tab& tab) { host_.adoptRunner(tab.runner); }
+
+void TabHost::mark(boost::json::object source) {
+  if (markStep_) markStep_(std::move(source));
+}
 
 void TabHost::send(const Tab& tab, std::string message) {
   if (const auto page = tab.page.lock()) page->send(std::move(message));

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include <boost/json/object.hpp>
 
 #include "sim/host/reference_host.h"
 #include "sim/playground/tab_runner.h"
@@ -16,6 +19,9 @@ namespace pushwren::sim::playground {
 class TabHost {
  public:
   explicit TabHost(ReferenceHost& host) : host_(host) {}
+
+  // Told what is about to reach the device from a tab, before its trace lines (step_sources.h).
+  void onStep(std::function<void(boost::json::object)> markStep) { markStep_ = std::move(markStep); }
 
   // Makes the tab's runner, hands it to the host (it loads and appears) and greets the tab.
   std::string open(const std::weak_ptr<PageChannel>& page);
@@ -37,8 +43,10 @@ class TabHost {
   // A step may have released or replaced the tab's runner; the tab itself is still there.
   void readopt(const Tab& tab);
   void send(const Tab& tab, std::string message);
+  void mark(boost::json::object source);
 
   ReferenceHost& host_;
+  std::function<void(boost::json::object)> markStep_;
   std::map<std::string, Tab> tabs_;
   unsigned nextTab_ = 1;
 };

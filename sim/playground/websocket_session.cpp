@@ -20,8 +20,8 @@ constexpr std::size_t kLongestBacklog = 10000;
 
 }  // namespace
 
-WebSocketSession::WebSocketSession(beast::tcp_stream stream, Playground& playground, Kind kind)
-    : ws_(std::move(stream)), playground_(playground), kind_(kind) {}
+WebSocketSession::WebSocketSession(beast::tcp_stream stream, Playground& playground)
+    : ws_(std::move(stream)), playground_(playground) {}
 
 void WebSocketSession::accept(const beast::http::request<beast::http::string_body>& upgrade) {
   beast::get_lowest_layer(ws_).expires_never();
@@ -35,7 +35,7 @@ void WebSocketSession::accept(const beast::http::request<beast::http::string_bod
 void WebSocketSession::onAccept(beast::error_code ec) {
   if (ec) return;
   open_ = true;
-  if (kind_ == Kind::Tab) runnerId_ = playground_.openTab(weak_from_this());
+  runnerId_ = playground_.openTab(weak_from_this());
   read();
 }
 
@@ -46,17 +46,13 @@ void WebSocketSession::read() {
 void WebSocketSession::onRead(beast::error_code ec, std::size_t) {
   if (ec == websocket::error::message_too_big) {
     // The page sees the close (1009, or 1006 when it was still sending); the person reads why here.
-    std::cerr << "playground: " << (runnerId_.empty() ? std::string("echo") : runnerId_) << ": a message over "
+    std::cerr << "playground: " << runnerId_ << ": a message over "
               << kLargestMessage << " bytes; its WebSocket is closed\n";
   }
   if (ec) return end();
   auto message = beast::buffers_to_string(buffer_.data());
   buffer_.consume(buffer_.size());
-  if (kind_ == Kind::Echo) {
-    send(std::move(message));
-  } else {
-    playground_.tabSaid(runnerId_, message);
-  }
+  playground_.tabSaid(runnerId_, message);
   read();
 }
 

@@ -15,16 +15,12 @@
 
 namespace pushwren::sim::playground {
 
-// One WebSocket connection. On /ws it is a browser tab: its runner lives as long as the
-// connection. On /echo it sends every message straight back, the transport's floor for the
-// round-trip benchmark.
+// One browser tab's WebSocket (/__pushwren/ws): its runner lives as long as the connection.
 class WebSocketSession final : public PageChannel,
                                public Closeable,
                                public std::enable_shared_from_this<WebSocketSession> {
  public:
-  enum class Kind { Tab, Echo };
-
-  WebSocketSession(boost::beast::tcp_stream stream, Playground& playground, Kind kind);
+  WebSocketSession(boost::beast::tcp_stream stream, Playground& playground);
 
   void accept(const boost::beast::http::request<boost::beast::http::string_body>& upgrade);
 
@@ -42,7 +38,6 @@ class WebSocketSession final : public PageChannel,
   boost::beast::websocket::stream<boost::beast::tcp_stream> ws_;
   boost::beast::flat_buffer buffer_;
   Playground& playground_;
-  Kind kind_;
   std::deque<std::string> outbox_;
   std::string runnerId_;
   bool open_ = false;

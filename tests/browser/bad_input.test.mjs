@@ -22,7 +22,7 @@ after(async () => {
 // In the page: a raw tab socket that collects what the host sends it.
 function openTab() {
   return page.evaluate(async () => {
-    const socket = new WebSocket(`ws://${location.host}/ws`);
+    const socket = new WebSocket(`ws://${location.host}/__pushwren/ws`);
     const tab = { socket, received: [], closed: null };
     socket.onmessage = (event) => tab.received.push(JSON.parse(event.data));
     socket.onclose = (event) => (tab.closed = { code: event.code });
@@ -97,7 +97,7 @@ test("an oversized message closes only its own socket", async () => {
 test("a tab that goes away in the middle of a call leaves the others served", async () => {
   await page.evaluate(async () => {
     for (let i = 0; i < 20; i++) {
-      const socket = new WebSocket(`ws://${location.host}/ws`);
+      const socket = new WebSocket(`ws://${location.host}/__pushwren/ws`);
       await new Promise((open) => (socket.onopen = open));
       socket.send(JSON.stringify({ type: "bridge", id: i, url: "pushwren://onesignal/showTagsUI", data: {} }));
       socket.send(JSON.stringify({ type: "bridge", id: i, url: "pushwren://onesignal/tags/get", data: { callback: "x" } }));
@@ -112,7 +112,7 @@ test("many tabs at once each get their own answers", async () => {
     const tabs = 50;
     const one = (n) =>
       new Promise((done, fail) => {
-        const socket = new WebSocket(`ws://${location.host}/ws`);
+        const socket = new WebSocket(`ws://${location.host}/__pushwren/ws`);
         socket.onerror = () => fail(new Error(`tab ${n} was refused`));
         socket.onopen = () => socket.send(JSON.stringify({ type: "bridge", id: n, url: "pushwren://onesignal/info", data: {} }));
         socket.onmessage = (event) => {

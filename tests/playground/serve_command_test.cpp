@@ -32,7 +32,12 @@ INSTANTIATE_TEST_SUITE_P(
                       BadServe{{"--port", "65536"}, "not 65536"}, BadServe{{"--port", "-1"}, "not -1"},
                       BadServe{{"--verbose"}, "unknown option --verbose"},
                       BadServe{{"--config", "/nonexistent/config.json"}, "/nonexistent/config.json: cannot be read"},
-                      BadServe{{"--manifest", "/nonexistent/topics.json"}, "/nonexistent/topics.json: cannot be read"}));
+                      BadServe{{"--manifest", "/nonexistent/topics.json"}, "/nonexistent/topics.json: cannot be read"},
+                      BadServe{{"--site"}, "--site needs a value"},
+                      BadServe{{"--site", "/nonexistent/site"}, "/nonexistent/site is neither an http URL nor a folder"},
+                      BadServe{{"--site", "https://localhost:5173"}, "only http URLs are proxied"},
+                      // Port 1 on the loopback interface: nothing listens there.
+                      BadServe{{"--site", "http://127.0.0.1:1"}, "http://127.0.0.1:1 cannot be reached"}));
 
 class ServeConfigFile : public ::testing::Test {
  protected:

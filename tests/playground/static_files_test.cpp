@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -29,7 +31,40 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"/.git/config", std::nullopt}, TargetCase{"/a//b", std::nullopt},
                       TargetCase{"/%2e%2e/x", std::nullopt}, TargetCase{"/a\\b", std::nullopt},
                       TargetCase{"relative", std::nullopt}, TargetCase{"", std::nullopt},
-                      TargetCase{"http://127.0.0.1/x", std::nullopt}));
+                      TargetCase{"http://127.0.0.1/x", std::nullopt},
+                      // Names are percent-decoded; a decoded slash, dot-dot or control character is refused.
+                      TargetCase{"/my%20page.html", "/web/my page.html"}, TargetCase{"/caf%C3%A9/", "/web/café/index.html"},
+                      TargetCase{"/a%2fb", std::nullopt}, TargetCase{"/a%5cb", std::nullopt},
+                      TargetCase{"/sub/%2E%2E/x", std::nullopt}, TargetCase{"/a%00b", std::nullopt},
+                      TargetCase{"/bad%zz", std::nullopt}, TargetCase{"/.env", std::nullopt}));
+
+class InsideRoot : public ::testing::Test {
+ protected:
+  InsideRoot() {
+    std::filesystem::create_directories(root / "sub");
+    std::filesystem::create_directories(outside);
+    std::ofstream(root / "sub" / "page.html") << "in";
+    std::ofstream(outside / "secret.txt") << "out";
+    std::filesystem::create_symlink(outside / "secret.txt", root / "leak.txt");
+    std::filesystem::create_directory_symlink(root / "sub", root / "alias");
+    root = std::filesystem::canonical(root);
+  }
+  ~InsideRoot() override {
+    std::filesystem::remove_all(base);
+  }
+
+  std::filesystem::path base = std::filesystem::path(::testing::TempDir()) / "pushwren-inside-root";
+  std::filesystem::path root = base / "site";
+  std::filesystem::path outside = base / "outside";
+};
+
+TEST_F(InsideRoot, FollowsLinksAndRefusesThoseThatLeave) {
+  EXPECT_TRUE(insideRoot(root, root / "sub" / "page.html"));
+  EXPECT_TRUE(insideRoot(root, root / "alias" / "page.html")) << "a link within the site is fine";
+  EXPECT_FALSE(insideRoot(root, root / "leak.txt"));
+  EXPECT_FALSE(insideRoot(root, root / "missing.html"));
+  EXPECT_FALSE(insideRoot(root / "sub", root / "sub" / ".." / "leak.txt"));
+}
 
 TEST(ContentType, NamesWhatBrowsersNeedAndFallsBackToBytes) {
   EXPECT_EQ(contentType("/web/index.html"), "text/html; charset=utf-8");
@@ -37,6 +72,16 @@ TEST(ContentType, NamesWhatBrowsersNeedAndFallsBackToBytes) {
   EXPECT_EQ(contentType("/web/playground.css"), "text/css; charset=utf-8");
   EXPECT_EQ(contentType("/web/manifest.json"), "application/json");
   EXPECT_EQ(contentType("/web/README"), "application/octet-stream");
+  EXPECT_EQ(contentType("/web/INDEX.HTM"), "text/html; charset=utf-8");
+  EXPECT_EQ(contentType("/web/app.wasm"), "application/wasm");
+}
+
+TEST(IsHtml, ReadsTheMediaTypeOnly) {
+  EXPECT_TRUE(isHtml("text/html"));
+  EXPECT_TRUE(isHtml("Text/HTML; charset=utf-8"));
+  EXPECT_TRUE(isHtml("application/xhtml+xml"));
+  EXPECT_FALSE(isHtml("text/plain; note=text/html"));
+  EXPECT_FALSE(isHtml("application/json"));
 }
 
 }  // namespace

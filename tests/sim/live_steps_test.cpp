@@ -27,7 +27,7 @@ Answered applyAndWait(Simulation& sim, std::string_view body) {
   auto& io = MainQueue::shared().context();
   const bool stopping = false;
   std::optional<StepAnswer> answer;
-  applyLiveSteps(io, sim, body, stopping, [&](StepAnswer given) { answer = std::move(given); });
+  applyLiveSteps(io, sim, body, stopping, {}, [&](StepAnswer given) { answer = std::move(given); });
   while (!answer) {
     io.restart();
     if (io.run_one() == 0) break;

@@ -1,6 +1,6 @@
 // Pushwren page client: the page's side of the push plugin's bridge, with promises.
 //
-//   <script src="/pushwren.js"></script>
+//   <script src="/__pushwren/pushwren.js"></script>   (added to every page by the host)
 //   const answer = await Pushwren.call("/tags/set", { tags: { news: "1" } });   // { success: true }
 //   const { tags } = await Pushwren.call("/tags/get");
 //   await Pushwren.call("/register");                                           // undefined: no answer
@@ -11,6 +11,8 @@
 // undefined once the host has taken the URL. Types: pushwren.d.ts.
 (function () {
   "use strict";
+  // Loaded twice (by the page and by the host), the first copy stays: its answers are pending.
+  if (window.Pushwren) return;
 
   const BRIDGE_URL = "pushwren://onesignal";
   const EVENTS = ["pushOpened", "info", "inAppMessageClick"];

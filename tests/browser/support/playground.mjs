@@ -1,4 +1,4 @@
-// Starts the playground (`pushwren-sim serve --port 0`) and a headless Chromium for the browser
+// Starts the playground (`pushwren-sim serve --port 0 [--site SITE]`) and a headless Chromium for the browser
 // tests and the round-trip benchmark.
 import { spawn } from "node:child_process";
 import { existsSync, mkdirSync } from "node:fs";
@@ -40,7 +40,7 @@ export async function startPlayground(extraArgs = []) {
     const timer = setTimeout(() => fail(new Error(`the playground did not start: ${stderr}`)), STARTUP_LIMIT_MS);
     child.stdout.on("data", (chunk) => {
       stdout += chunk;
-      const found = /^Playground: (http:\/\/127\.0\.0\.1:\d+\/)$/m.exec(stdout);
+      const found = /^Playground: (http:\/\/127\.0\.0\.1:\d+\/__pushwren\/)$/m.exec(stdout);
       if (found) {
         clearTimeout(timer);
         done(found[1]);
@@ -52,12 +52,13 @@ export async function startPlayground(extraArgs = []) {
   return {
     url,
     origin: new URL(url).origin,
+    pid: child.pid,
     get stderr() {
       return stderr;
     },
     // Applies one scenario step to the live host, as the panel does.
     async step(step) {
-      const response = await fetch(new URL("/steps", url), { method: "POST", body: JSON.stringify(step) });
+      const response = await fetch(new URL("/__pushwren/steps", url), { method: "POST", body: JSON.stringify(step) });
       const answer = await response.json();
       if (!response.ok) throw new Error(`step ${JSON.stringify(step)} refused: ${answer.error}`);
       return answer.trace;
@@ -87,14 +88,16 @@ export async function launchChromium() {
   return chromium.launch({ executablePath: chromiumPath, args: CHROMIUM_ARGS });
 }
 
-// Opens the playground in a new tab and waits until its page has loaded in the web view.
-export async function openPlayground(browser, playground) {
+// Opens the playground in a new tab and waits until the site's page has loaded in the web view
+// (by default the demo page: until its info is shown).
+export async function openPlayground(browser, playground, { ready = "#info dt" } = {}) {
   const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
   const page = await context.newPage();
   await page.goto(playground.url);
   const demo = page.frameLocator("#web-view");
-  await demo.locator("#info dt", { hasText: "OneSignal id" }).waitFor();
-  return { context, page, demo, demoFrame: () => page.frames().find((frame) => frame.url().includes("/demo/")) };
+  if (ready) await demo.locator(ready).first().waitFor();
+  const webView = () => page.mainFrame().childFrames()[0];
+  return { context, page, demo, site: demo, demoFrame: webView, webView };
 }
 
 export async function screenshot(page, name) {

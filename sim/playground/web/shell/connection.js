@@ -12,7 +12,7 @@ export class HostConnection {
     this.#onMessage = onMessage;
     this.#onClose = onClose;
     const scheme = location.protocol === "https:" ? "wss:" : "ws:";
-    this.#socket = new WebSocket(`${scheme}//${location.host}/ws`);
+    this.#socket = new WebSocket(`${scheme}//${location.host}/__pushwren/ws`);
     this.#socket.addEventListener("open", () => onOpen());
     this.#socket.addEventListener("message", (event) => this.#receive(event.data));
     this.#socket.addEventListener("close", () => this.#closed());

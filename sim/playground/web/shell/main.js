@@ -1,5 +1,5 @@
-// The playground tab: one runner of the host. The web view shows the demo page once the host
-// knows the tab; the panel fires the push service's events and shows what happened.
+// The playground tab: one runner of the host. The web view opens the site once the host knows
+// the tab; the panel fires the push service's events and shows what happened.
 
 import { HostConnection } from "./connection.js";
 import { Panel } from "./panel.js";
@@ -7,7 +7,6 @@ import { NativeScreens } from "./screens.js";
 import { WebView } from "./web_view.js";
 
 const $ = (id) => document.getElementById(id);
-const HOME = "/demo/";
 
 const panel = new Panel();
 const screens = new NativeScreens($("native-screens"), (step) => panel.step(step));
@@ -17,6 +16,11 @@ function showConnection(text, kind) {
   status.textContent = text;
   status.className = `connection ${kind}`;
 }
+
+// Which site the web view shows: {kind: "url" | "folder", name, start}.
+const site = fetch("/__pushwren/site.json")
+  .then((response) => response.json())
+  .catch(() => ({ kind: "folder", name: "", start: "/" }));
 
 const connection = new HostConnection({
   onOpen: () => showConnection("Connected", "open"),
@@ -30,16 +34,23 @@ const connection = new HostConnection({
 const webView = new WebView({
   frame: $("web-view"),
   address: $("address"),
+  outside: { box: $("outside"), url: $("outside-url"), site: $("outside-site") },
   connection,
   notice: (text) => panel.notice(text),
 });
 
+async function hello(runner) {
+  $("runner-id").textContent = runner;
+  document.title = `Pushwren playground · ${runner}`;
+  webView.site = await site;
+  $("site-name").textContent = (await site).name;
+  webView.home();
+}
+
 function handle(message) {
   switch (message.type) {
     case "hello":
-      $("runner-id").textContent = message.runner;
-      document.title = `Pushwren playground · ${message.runner}`;
-      webView.open(HOME);
+      hello(message.runner);
       break;
     case "call":
       webView.callFunctions(message.functions, message.data);
@@ -52,6 +63,9 @@ function handle(message) {
       break;
     case "notice":
       panel.notice(message.text);
+      break;
+    case "step":
+      panel.showStep(message.source);
       break;
     case "trace":
       panel.appendTrace(message.from, message.lines);
@@ -67,5 +81,12 @@ function handle(message) {
   }
 }
 
-$("home").addEventListener("click", () => webView.open(HOME));
+$("home").addEventListener("click", () => webView.home());
 $("reload").addEventListener("click", () => webView.reload());
+$("back").addEventListener("click", () => webView.back());
+$("forward").addEventListener("click", () => webView.forward());
+$("outside-back").addEventListener("click", () => webView.back());
+$("address-form").addEventListener("submit", (event) => {
+  event.preventDefault();
+  webView.open($("address").value);
+});

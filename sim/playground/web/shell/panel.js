@@ -5,7 +5,7 @@ import { applyStep } from "./steps.js";
 
 const TAP_PRESETS = {
   data: { story: 7, title: "Match report" },
-  page: { u: "/demo/?story=7" },
+  page: { u: "/?story=7" },
   web: { targetUrl: "https://example.com/news/today" },
   script: { u: "javascript:alert(document.cookie)" },
   none: null,
@@ -28,6 +28,8 @@ export class Panel {
   #traceCount = $("trace-count");
   #notices = $("notices");
   #scrollPending = false;
+  #group = null;
+  #shownLines = 0;
 
   constructor() {
     this.#wireForms();
@@ -47,17 +49,39 @@ export class Panel {
     }
   }
 
+  // A step reached the device: the lines that follow are its effects, shown under it.
+  showStep(source) {
+    const group = element("div", "trace-step");
+    group.append(stepHeading(source));
+    this.#trace.append(group);
+    this.#group = group;
+  }
+
   // Keeps the newest lines; each keeps its number.
   appendTrace(from, lines) {
+    if (!this.#group) this.showStep(null);
     const added = document.createDocumentFragment();
     lines.forEach((line, i) => {
       const item = element("div", `trace-line ${effectKind(line)}`);
       item.append(element("span", "trace-number", String(from + i + 1)), element("span", "", JSON.stringify(line)));
       added.append(item);
     });
-    this.#trace.append(added);
-    while (this.#trace.children.length > TRACE_LINES_SHOWN) this.#trace.firstElementChild.remove();
+    this.#group.append(added);
+    this.#shownLines += lines.length;
+    while (this.#shownLines > TRACE_LINES_SHOWN) {
+      const oldest = this.#trace.firstElementChild;
+      const line = oldest.querySelector(".trace-line");
+      if (line) {
+        line.remove();
+        this.#shownLines--;
+      }
+      if (!line || (oldest !== this.#group && !oldest.querySelector(".trace-line"))) oldest.remove();
+    }
     this.#traceCount.textContent = `${from + lines.length} lines`;
+    this.#scrollSoon();
+  }
+
+  #scrollSoon() {
     // Scrolling in the next frame lays the list out once, with the frame, not in the middle of
     // the page's own work.
     if (!this.#scrollPending) {
@@ -172,6 +196,39 @@ function chips(map) {
   const list = element("span", "chips");
   for (const key of keys) list.append(element("span", "chip", `${key} = ${JSON.stringify(map[key])}`));
   return list;
+}
+
+// The line above a step's effects: where it came from and what it asked for.
+function stepHeading(source) {
+  const heading = element("div", `step-source ${source?.kind ?? "earlier"}`);
+  if (!source) {
+    heading.append(element("span", "step-by", "earlier"));
+    return heading;
+  }
+  switch (source.kind) {
+    case "bridge":
+      heading.append(
+        element("span", "step-by", `${source.tab} ·`),
+        element("span", "step-path", source.path),
+        element("span", "step-data", JSON.stringify(source.data)),
+      );
+      if (source.flag) heading.append(element("span", "step-flag", source.flag));
+      break;
+    case "step": {
+      const { do: name, ...fields } = source.step;
+      heading.append(element("span", "step-by", `${source.by} ·`), element("span", "step-path", String(name)));
+      if (Object.keys(fields).length > 0) heading.append(element("span", "step-data", JSON.stringify(fields)));
+      break;
+    }
+    case "load":
+      heading.append(element("span", "step-by", `${source.tab} ·`), element("span", "step-path", "page loaded"),
+        element("span", "step-data", source.url ?? ""));
+      break;
+    default:
+      heading.append(element("span", "step-by", `${source.tab} ·`),
+        element("span", "step-path", source.kind === "open" ? "tab opened" : "tab closed"));
+  }
+  return heading;
 }
 
 function effectKind(line) {

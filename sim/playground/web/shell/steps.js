@@ -1,10 +1,10 @@
-// Scenario steps applied to the live host: POST /steps answers with the trace lines the step
+// Scenario steps applied to the live host: POST /__pushwren/steps answers with the trace lines the step
 // produced, or with what is wrong with it.
 
 export async function applyStep(step) {
   let response;
   try {
-    response = await fetch("/steps", {
+    response = await fetch("/__pushwren/steps", {
       method: "POST",
       headers: { "Content-Type": "application/json" },
       body: JSON.stringify(step),

@@ -1,20 +1,29 @@
-// The web view: the page in the frame, as the host sees it. The host calls page functions by
-// name with JSON data, navigates the frame and dispatches its events here; the page reaches the
-// host through window.PushwrenWebViewHost (used by pushwren.js).
+// The web view: the site's page in the frame, as the host sees it. The site is served at this
+// same origin, so the host calls page functions by name with JSON data, navigates the frame and
+// dispatches its events here; the page reaches the host through window.PushwrenWebViewHost
+// (used by pushwren.js, which the host adds to every page).
+//
+// The address bar shows the page as the site knows it (its own URL for a site behind the proxy)
+// and takes a path or a URL of the site. An address outside the site is shown as a notice: the
+// device would open it, but the playground hosts one site.
 
 const FORBIDDEN_NAMES = new Set(["__proto__", "prototype", "constructor"]);
+const OWN_PREFIX = "/__pushwren/";
 
 export class WebView {
   #frame;
   #address;
+  #outside;
   #connection;
   #notice;
+  #site = { kind: "folder", name: "", start: "/" };
   #url = "";
   #started = false;
 
-  constructor({ frame, address, connection, notice }) {
+  constructor({ frame, address, outside, connection, notice }) {
     this.#frame = frame;
     this.#address = address;
+    this.#outside = outside;
     this.#connection = connection;
     this.#notice = notice;
     frame.addEventListener("load", () => this.#loaded());
@@ -23,32 +32,49 @@ export class WebView {
     });
   }
 
-  open(url) {
+  set site(site) {
+    this.#site = site;
+    this.#outside.site.textContent = site.name;
+  }
+
+  home() {
+    this.open(this.#site.start);
+  }
+
+  // Opens what a person typed, or what the host asked for: a path or a URL of the site.
+  open(address) {
+    const target = this.#siteUrl(address, this.#url || location.href);
+    if (!target) return;
     this.#started = true;
-    this.#url = new URL(url, location.href).href;
-    this.#address.textContent = this.#url;
-    this.#frame.src = this.#url;
+    this.#url = target.href;
+    this.#hideOutside();
+    this.#address.value = this.#shown(target);
+    this.#frame.src = target.href;
+  }
+
+  back() {
+    this.#history((history) => history.back());
+  }
+
+  forward() {
+    this.#history((history) => history.forward());
   }
 
   reload() {
-    if (this.#url) this.open(this.#url);
+    if (!this.#url) return;
+    this.#hideOutside();
+    try {
+      this.#frame.contentWindow.location.reload();
+    } catch (e) {
+      this.#frame.src = this.#url;
+    }
   }
 
-  // Follows a URL from the host. The host refuses anything but http(s) URLs and relative
-  // references before it gets here; this is checked again, since the frame runs what it is given.
+  // Follows a URL from the host (a tap's "u", an in-app click). The host refuses anything but
+  // http(s) URLs and relative references before it gets here; this is checked again, since the
+  // frame runs what it is given.
   navigate(url) {
-    let target;
-    try {
-      target = new URL(url, this.#url || location.href);
-    } catch (e) {
-      this.#notice(`Not followed: ${url} is not a URL`);
-      return;
-    }
-    if (target.protocol !== "http:" && target.protocol !== "https:") {
-      this.#notice(`Not followed: ${url} is not an http(s) address`);
-      return;
-    }
-    this.open(target.href);
+    this.open(url);
   }
 
   // Calls each named page function with its own copy of the data, parsed by the page.
@@ -78,14 +104,71 @@ export class WebView {
     page.dispatchEvent(new page.CustomEvent(name, { detail }));
   }
 
+  // The URL on this origin that an address of the site names, or null (after saying why) for
+  // one that is not the site's.
+  #siteUrl(address, base) {
+    const text = String(address).trim();
+    let target;
+    try {
+      target = new URL(text, base);
+    } catch (e) {
+      this.#notice(`Not opened: ${text} is not a URL`);
+      return null;
+    }
+    if (target.protocol !== "http:" && target.protocol !== "https:") {
+      this.#notice(`Not opened: ${text} is not an http(s) address`);
+      return null;
+    }
+    if (this.#site.kind === "url" && target.origin === this.#site.name) {
+      target = new URL(target.pathname + target.search + target.hash, location.origin);
+    }
+    if (target.origin !== location.origin) {
+      this.#showOutside(target.href);
+      return null;
+    }
+    if (target.pathname.startsWith(OWN_PREFIX) || target.pathname === OWN_PREFIX.slice(0, -1)) {
+      this.#notice(`Not opened: ${target.pathname} is the playground's own address, not a page of the site`);
+      return null;
+    }
+    return target;
+  }
+
+  // The address as the site knows it.
+  #shown(url) {
+    const path = url.pathname + url.search + url.hash;
+    return this.#site.kind === "url" ? this.#site.name + path : path;
+  }
+
+  #showOutside(url) {
+    this.#outside.url.textContent = url;
+    this.#outside.box.hidden = false;
+    this.#notice(`The device would open ${url}: outside the site, not shown`);
+  }
+
+  #hideOutside() {
+    this.#outside.box.hidden = true;
+  }
+
+  #history(move) {
+    if (!this.#outside.box.hidden) {
+      this.#hideOutside();
+      return;
+    }
+    try {
+      move(this.#frame.contentWindow.history);
+    } catch (e) {
+      this.#notice("The web view's history cannot be reached");
+    }
+  }
+
   #pageWindow() {
     const page = this.#frame.contentWindow;
     try {
       if (page && page.document) return page;
     } catch (e) {
-      // A page of another site: the host cannot reach into it.
+      // Not the site's page: the host cannot reach into it.
     }
-    this.#notice("The page in the web view is from another site; the host cannot call into it");
+    this.#notice("The page in the web view is not the site's; the host cannot call into it");
     return null;
   }
 
@@ -104,14 +187,44 @@ export class WebView {
     return typeof value === "function" ? { fn: value, owner } : null;
   }
 
+  // A link in the page to another site would leave the web view: it is shown as a notice
+  // instead, as is a page that left the site some other way (the frame then shows nothing of it).
+  #watchLinks(page) {
+    page.document.addEventListener(
+      "click",
+      (event) => {
+        const link = event.target instanceof page.Element ? event.target.closest("a[href]") : null;
+        if (!link) return;
+        let target;
+        try {
+          target = new URL(link.href, page.location.href);
+        } catch (e) {
+          return;
+        }
+        const ownSite = target.origin === location.origin || (this.#site.kind === "url" && target.origin === this.#site.name);
+        if (ownSite || (target.protocol !== "http:" && target.protocol !== "https:")) return;
+        event.preventDefault();
+        this.#showOutside(target.href);
+      },
+      true,
+    );
+  }
+
   #loaded() {
     if (!this.#started) return;
+    let page = null;
     try {
-      this.#url = this.#frame.contentWindow.location.href;
+      page = this.#frame.contentWindow;
+      this.#url = page.location.href;
     } catch (e) {
-      // Another site: keep the address we sent it to.
+      page = null;
     }
-    this.#address.textContent = this.#url;
+    if (!page || page.location.origin !== location.origin) {
+      this.#showOutside(this.#url);
+      return;
+    }
+    this.#watchLinks(page);
+    this.#address.value = this.#shown(new URL(this.#url));
     this.#connection.loaded(this.#url);
   }
 }

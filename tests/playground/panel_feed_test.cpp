@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <boost/json/parse.hpp>
+
+#include "sim/playground/panel_feed.h"
+#include "sim/scenario/simulation.h"
+
+namespace pushwren::sim::playground {
+namespace {
+
+// The messages of a kind the trace panel draws: steps and trace lines, in order.
+std::vector<boost::json::value> traceMessages(const std::vector<std::string>& messages) {
+  std::vector<boost::json::value> kept;
+  for (const auto& message : messages) {
+    auto value = boost::json::parse(message);
+    if (value.at("type") != "device") kept.push_back(std::move(value));
+  }
+  return kept;
+}
+
+TEST(PanelFeed, EachStepComesJustBeforeTheLinesItSetOff) {
+  Simulation sim;
+  PanelFeed feed(sim.host());
+  feed.changes();
+  auto& trace = sim.host().trace();
+  const auto start = static_cast<std::int64_t>(trace.size());
+  trace.add("before", 1);
+  feed.markStep({{"kind", "first"}});
+  trace.add("first", 1);
+  trace.add("first", 2);
+  feed.markStep({{"kind", "quiet"}});  // set nothing off
+  feed.markStep({{"kind", "second"}});
+  trace.add("second", 1);
+
+  const auto got = traceMessages(feed.changes());
+  ASSERT_EQ(got.size(), 6u);
+  const std::vector<std::pair<std::string, std::int64_t>> shape{{"trace", start},     {"step", start + 1},
+                                                                {"trace", start + 1}, {"step", start + 3},
+                                                                {"step", start + 3},  {"trace", start + 3}};
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    EXPECT_EQ(got[i].at("type"), shape[i].first.c_str()) << i;
+    EXPECT_EQ(got[i].at("from"), shape[i].second) << i;
+  }
+  EXPECT_EQ(got[3].at("source").at("kind"), "quiet");
+  EXPECT_EQ(got[2].at("lines").as_array().size(), 2u);
+
+  // A tab that opens now sees the same, in the same order.
+  EXPECT_EQ(traceMessages(feed.snapshot()).size(), 6u);
+  EXPECT_TRUE(traceMessages(feed.changes()).empty()) << "nothing new";
+}
+
+}  // namespace
+}  // namespace pushwren::sim::playground
