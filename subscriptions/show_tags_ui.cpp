@@ -4,12 +4,12 @@
 #include "platform/bundle.h"
 #include "platform/log.h"
 #include "platform/ui/storyboard.h"
-#include "plugin/CVPushwren.h"
+#include "subscriptions/screen_owner.h"
 
 namespace pushwren {
 
-void showTagsUI(CVPushwren& plugin, const std::shared_ptr<CVJavascriptRunner>& runner) {
-  showTagsUIFromBundle(plugin.getBundle(), runner);
+void showTagsUI(const CVPushwrenScreenOwner& owner, const std::shared_ptr<CVJavascriptRunner>& runner) {
+  showTagsUIFromBundle(owner.getBundle(), runner);
 }
 
 void showTagsUIFromBundle(std::shared_ptr<NSBundle> bundle, const std::shared_ptr<CVJavascriptRunner>& runner) {

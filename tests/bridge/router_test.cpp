@@ -133,14 +133,14 @@ TEST_F(BridgeTest, TheRunnerIsStoredBeforeTheCommandRunsAndTheLastOneWins) {
   EXPECT_EQ(plugin->runner(), runner);
 
   // A URL that is not a bridge URL leaves the runner alone.
-  EXPECT_TRUE(plugin->shouldLoadRequestWithURL(earlier, "https://example.com/info", {}));
+  EXPECT_TRUE(route(earlier, "https://example.com/info", {}));
   EXPECT_EQ(plugin->runner(), runner);
 }
 
 TEST_F(BridgeTest, ABridgeUrlWithoutARunnerStillRunsItsCommand) {
   runner.reset();
   EXPECT_CALL(*sdk, logout());
-  EXPECT_FALSE(plugin->shouldLoadRequestWithURL(nullptr, "corvane://onesignal/logout", jsonObject(R"({"callback":"cb"})")));
+  EXPECT_FALSE(route(nullptr, "corvane://onesignal/logout", jsonObject(R"({"callback":"cb"})")));
 }
 
 }  // namespace

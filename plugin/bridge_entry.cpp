@@ -1,0 +1,22 @@
+#include "bridge/router.h"
+#include "plugin/CVPushwren.h"
+#include "subscriptions/resource_bundle.h"
+
+namespace pushwren {
+namespace {
+
+// Lives in the plugin's own library: the bundle that holds it is the plugin's bundle.
+const char kInPluginCode = 0;
+
+}  // namespace
+
+bool CVPushwren::shouldLoadRequestWithURL(const std::shared_ptr<CVJavascriptRunner>& runner, std::string_view url,
+                                          const boost::json::object& data) {
+  return routeBridgeURL(*this, runner, url, data);
+}
+
+std::shared_ptr<NSBundle> CVPushwren::getBundle() const {
+  return resourceBundleIn(NSBundle::bundleContainingAddress(&kInPluginCode), NSBundle::mainBundle());
+}
+
+}  // namespace pushwren
