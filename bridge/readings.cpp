@@ -7,6 +7,7 @@
 
 #include <boost/json/parse.hpp>
 
+#include "platform/json_depth.h"
 #include "platform/percent_encoding.h"
 
 namespace pushwren {

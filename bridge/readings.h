@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,9 +14,6 @@ namespace pushwren {
 enum class ValueKind { none, string, number, map, list };
 
 ValueKind kindOf(const boost::json::value* value);
-
-// How deeply the page's JSON text may nest: as deep as a manifest may.
-inline constexpr std::size_t kMaxJsonDepth = 512;
 
 // The page's way of sending a map or list as a string: percent-encoded JSON text. None when the
 // decoding fails (see removingPercentEncoding), the text is not JSON, or it nests deeper than

@@ -4,6 +4,8 @@
 
 #include <boost/json/parse.hpp>
 
+#include "platform/json_depth.h"
+
 namespace pushwren {
 namespace {
 
@@ -46,9 +48,7 @@ CVPushwrenSubscriptionsSections readSections(const json::value& document) {
 
 std::optional<CVPushwrenSubscriptionsSections> readManifestSections(std::string_view text) {
   json::parse_options options;
-  // Deep enough for any manifest with nested extras; the parser keeps its own stack, so this is a
-  // bound on memory, not on recursion.
-  options.max_depth = 512;
+  options.max_depth = kMaxJsonDepth;
   json::error_code error;
   const auto document = json::parse(text, error, {}, options);
   if (error || !(document.is_object() || document.is_array())) return std::nullopt;

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/ui/view_controller.h"
 
@@ -31,38 +32,38 @@ TEST(PresentViewController, ShowsTheScreenOverThePresenterAndLoadsItsView) {
   EXPECT_EQ(shown->loads, 1);
 }
 
-// Each case presents `second` after `first` was presented over the root; none of them presents,
-// and none runs the completion.
+// Each case sets a scene up from a root screen and asks for one presentation that cannot happen:
+// nothing is presented and the completion does not run.
 TEST(PresentViewController, PresentsNothingWhenItCannot) {
+  // The presenter and the controller it is asked to present.
+  using Attempt = std::pair<std::shared_ptr<UIViewController>, std::shared_ptr<UIViewController>>;
   struct Case {
     const char* name;
-    // Returns the presenter and the controller to present, after setting the scene up.
-    std::pair<std::shared_ptr<UIViewController>, std::shared_ptr<UIViewController>> (*setUp)(
-        const std::shared_ptr<Screen>& root, const std::shared_ptr<Screen>& first);
+    Attempt (*setUp)(const std::shared_ptr<Screen>& root, const std::shared_ptr<Screen>& first);
   };
   const Case cases[] = {
       {"a screen already presented presents nothing",
-       [](const auto& root, const auto& first) -> std::pair<std::shared_ptr<UIViewController>, std::shared_ptr<UIViewController>> {
+       [](const auto& root, const auto& first) -> Attempt {
          root->presentViewController(first, false, nullptr);
          return {screen(), first};
        }},
       {"a presenter that already presents another",
-       [](const auto& root, const auto& first) -> std::pair<std::shared_ptr<UIViewController>, std::shared_ptr<UIViewController>> {
+       [](const auto& root, const auto& first) -> Attempt {
          root->presentViewController(first, false, nullptr);
          return {root, screen()};
        }},
       {"a dismissed screen",
-       [](const auto& root, const auto& first) -> std::pair<std::shared_ptr<UIViewController>, std::shared_ptr<UIViewController>> {
+       [](const auto& root, const auto& first) -> Attempt {
          root->presentViewController(first, false, nullptr);
          first->dismissViewControllerAnimated(false, nullptr);
          return {first, screen()};
        }},
       {"no controller",
-       [](const auto& root, const auto&) -> std::pair<std::shared_ptr<UIViewController>, std::shared_ptr<UIViewController>> {
+       [](const auto& root, const auto&) -> Attempt {
          return {root, nullptr};
        }},
       {"itself",
-       [](const auto& root, const auto&) -> std::pair<std::shared_ptr<UIViewController>, std::shared_ptr<UIViewController>> {
+       [](const auto& root, const auto&) -> Attempt {
          return {root, root};
        }},
   };
