@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <boost/json/monotonic_resource.hpp>
 #include <boost/json/parse.hpp>
 
 #include "platform/json_depth.h"
@@ -49,8 +50,10 @@ CVPushwrenSubscriptionsSections readSections(const json::value& document) {
 std::optional<CVPushwrenSubscriptionsSections> readManifestSections(std::string_view text) {
   json::parse_options options;
   options.max_depth = kMaxJsonDepth;
+  // The document lives only for the walk: its values are taken from one arena and let go at once.
+  json::monotonic_resource arena;
   json::error_code error;
-  const auto document = json::parse(text, error, {}, options);
+  const auto document = json::parse(text, error, &arena, options);
   if (error || !(document.is_object() || document.is_array())) return std::nullopt;
   return readSections(document);
 }
