@@ -43,6 +43,8 @@ bool isValidUTF8(std::string_view bytes) {
 }
 
 std::optional<std::string> percentDecodedBytes(std::string_view text) {
+  // Most text has no escape at all: bridge paths, hosts, plain tag names.
+  if (text.find('%') == std::string_view::npos) return std::string(text);
   std::string decoded;
   decoded.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -67,7 +69,8 @@ std::optional<std::string> removingPercentEncoding(std::string_view text) {
 }
 
 std::string percentDecoded(std::string_view text) {
-  return percentDecodedBytes(text).value_or(std::string(text));
+  auto decoded = percentDecodedBytes(text);
+  return decoded ? std::move(*decoded) : std::string(text);
 }
 
 std::string percentEncoded(std::string_view text, const boost::urls::grammar::lut_chars& allowed) {
