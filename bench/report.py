@@ -23,6 +23,24 @@ FAMILIES = {
 }
 UNITS = {"bytes": "bytes/s", "items": "cells/s", "counters": "bytes"}
 
+# The figures a user feels, with their goals. Every other row is a regression guard: the
+# library's own figure stands beside it, with no goal to beat it.
+GOALS = {
+    "screen_open/50 topics": ("<= floor + 2 ms", lambda r: r["value"] <= r["floor"] + 2.0),
+    "bridge_round_trip/p50": ("<= 1.3 x floor", lambda r: r["ratio"] <= 1.3),
+    "bridge_round_trip/mean": ("<= 1.3 x floor", lambda r: r["ratio"] <= 1.3),
+    "site_load/p50": ("<= 1.3 x floor", lambda r: r["ratio"] <= 1.3),
+    "proxy_memory/100 MB": ("< 8 MB growth", lambda r: r["value"] < 8 * 1024 * 1024),
+}
+
+
+def with_role(row):
+    goal = GOALS.get(row["name"])
+    if goal is None:
+        return {**row, "role": "guard"}
+    text, met = goal
+    return {**row, "role": "goal", "goal": text, "met": bool(met(row))}
+
 
 def split(name):
     family, _, arg = name.partition("/")
@@ -94,6 +112,7 @@ def main(argv):
     if len(argv) == 4 and os.path.exists(argv[2]):
         with open(argv[2]) as f:
             rows += json.load(f)["rows"]
+    rows = [with_role(r) for r in rows]
     context = data.get("context", {})
     result = {"machine": {"host": context.get("host_name"), "cpus": context.get("num_cpus"),
                           "mhz": context.get("mhz_per_cpu"), "platform": platform.platform(),
@@ -102,9 +121,10 @@ def main(argv):
     os.makedirs(os.path.dirname(out_path) or ".", exist_ok=True)
     with open(out_path, "w") as f:
         json.dump(result, f, indent=2)
-    print(f"| measurement | value | unit | floor | ratio |\n|---|---:|---|---:|---:|")
+    print("| measurement | value | unit | floor | ratio | role |\n|---|---:|---|---:|---:|---|")
     for r in rows:
-        print(f"| {r['name']} | {r['value']:.4g} | {r['unit']} | {r['floor']:.4g} | {r['ratio']:.2f} |")
+        role = f"goal {r['goal']}: {'met' if r['met'] else 'NOT met'}" if r["role"] == "goal" else "guard"
+        print(f"| {r['name']} | {r['value']:.4g} | {r['unit']} | {r['floor']:.4g} | {r['ratio']:.2f} | {role} |")
     return 0
 
 

@@ -1,6 +1,6 @@
-// Opening the subscriptions screen: from "/showTagsUI" to the table shown, for a 10,000-item
-// manifest served on loopback, beside the floor of libcurl fetching the same bytes alone from
-// the same server.
+// Opening the subscriptions screen: from "/showTagsUI" to the table shown, for a manifest of 50
+// topics (what a user meets) and one of 10,000 served on loopback, each beside the floor of
+// libcurl fetching the same bytes alone from the same server.
 #include <benchmark/benchmark.h>
 
 #include <curl/curl.h>
@@ -18,24 +18,29 @@
 namespace pushwren::bench {
 namespace {
 
-constexpr std::size_t kItems = 10'000;
+constexpr std::size_t kItemCounts[] = {50, 10'000};
+const char* const kLabels[] = {"50 topics", "10k_items"};
 
-// The loopback server with the manifest on it, shared by the measurement and its floor.
+// The loopback server with the manifests on it, shared by the measurements and their floors.
 sim::ScenarioServer& manifestServer() {
   static sim::ScenarioServer server;
   static const bool served = [] {
     if (!server.failure().empty()) throw std::runtime_error(server.failure());
-    sim::ServedResponse response;
-    response.body = manifestOfItems(kItems);
-    response.headers = {{"Content-Type", "application/json"}};
-    server.serve("/manifest.json", std::move(response));
+    for (const auto items : kItemCounts) {
+      sim::ServedResponse response;
+      response.body = manifestOfItems(items);
+      response.headers = {{"Content-Type", "application/json"}};
+      server.serve("/manifest-" + std::to_string(items) + ".json", std::move(response));
+    }
     return true;
   }();
   (void)served;
   return server;
 }
 
-std::string manifestUrl() { return "http://" + manifestServer().address() + "/manifest.json"; }
+std::string manifestUrl(std::size_t items) {
+  return "http://" + manifestServer().address() + "/manifest-" + std::to_string(items) + ".json";
+}
 
 // The screen the runner shows now, once its table is revealed; none before.
 std::shared_ptr<CVPushwrenSubscriptionsController> shownScreen(sim::Runner& runner) {
@@ -45,7 +50,7 @@ std::shared_ptr<CVPushwrenSubscriptionsController> shownScreen(sim::Runner& runn
 }
 
 void BM_ScreenOpen(benchmark::State& state) {
-  const auto url = manifestUrl();
+  const auto url = manifestUrl(kItemCounts[state.range(0)]);
   sim::Trace trace;
   sim::ReferenceHost host(trace);
   host.config().setOneSignalV5Enabled(true);
@@ -93,7 +98,7 @@ void BM_ScreenOpen(benchmark::State& state) {
   };
   state.counters["to_model_ms"] = perIteration(toModel);
   state.counters["model_to_shown_ms"] = perIteration(toShown);
-  state.SetLabel("10k_items");
+  state.SetLabel(kLabels[state.range(0)]);
 }
 
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* body) {
@@ -102,7 +107,7 @@ std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* bo
 }
 
 void BM_ScreenOpenFloor(benchmark::State& state) {
-  const auto url = manifestUrl();
+  const auto url = manifestUrl(kItemCounts[state.range(0)]);
   for (auto _ : state) {
     std::string body;
     CURL* curl = curl_easy_init();
@@ -117,11 +122,11 @@ void BM_ScreenOpenFloor(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(body.data());
   }
-  state.SetLabel("10k_items");
+  state.SetLabel(kLabels[state.range(0)]);
 }
 
-BENCHMARK(BM_ScreenOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ScreenOpenFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScreenOpen)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScreenOpenFloor)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace pushwren::bench

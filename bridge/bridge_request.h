@@ -6,18 +6,15 @@
 #include <boost/json/object.hpp>
 #include <boost/json/value.hpp>
 
+#include "bridge/bridge_plugin.h"
 #include "contracts/host/javascript_runner.h"
 
-namespace pushwren {
-
-class CVPushwren;
-
-namespace bridge {
+namespace pushwren::bridge {
 
 // One bridge URL on its way through a command: the plugin it reached, the runner whose page sent
 // it, and its bridge data. Lives only for the router's call.
 struct BridgeRequest {
-  CVPushwren& plugin;
+  CVPushwrenBridgePlugin& plugin;
   const std::shared_ptr<CVJavascriptRunner>& runner;
   const boost::json::object& data;
 
@@ -28,5 +25,4 @@ struct BridgeRequest {
 // A command runs to its end, answer included, within the router's call.
 using BridgeCommand = void (*)(const BridgeRequest& request);
 
-}  // namespace bridge
-}  // namespace pushwren
+}  // namespace pushwren::bridge

@@ -7,50 +7,15 @@
 
 #include <boost/json/parse.hpp>
 
+#include "platform/json_depth.h"
+#include "platform/percent_encoding.h"
+
 namespace pushwren {
 namespace {
 
 constexpr long kLongMax = std::numeric_limits<long>::max();
 constexpr long kLongMin = std::numeric_limits<long>::min();
 static_assert(sizeof(long) == sizeof(std::int64_t), "a JSON integer fits a long");
-
-std::optional<unsigned> hexDigit(char c) {
-  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-  return std::nullopt;
-}
-
-// Well-formed UTF-8 as RFC 3629 has it: no overlong forms, no surrogates, nothing past U+10FFFF.
-bool isValidUtf8(std::string_view bytes) {
-  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-  const auto continuation = [&](std::size_t i, unsigned char low = 0x80, unsigned char high = 0xBF) {
-    return i < bytes.size() && at(i) >= low && at(i) <= high;
-  };
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char lead = at(i);
-    if (lead < 0x80) {
-      i += 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      if (!continuation(i + 1)) return false;
-      i += 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
-      const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
-      if (!continuation(i + 1, low, high) || !continuation(i + 2)) return false;
-      i += 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-      const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-      if (!continuation(i + 1, low, high) || !continuation(i + 2) || !continuation(i + 3)) return false;
-      i += 4;
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
 
 long saturatedLong(double number) {
   // Compared as doubles: the long limits round to +-2^63, and every double strictly between
@@ -108,30 +73,13 @@ ValueKind kindOf(const boost::json::value* value) {
   return ValueKind::none;
 }
 
-std::optional<std::string> removingPercentEncoding(std::string_view text) {
-  std::string decoded;
-  decoded.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      decoded += text[i];
-      continue;
-    }
-    if (text.size() - i < 3) return std::nullopt;
-    const auto high = hexDigit(text[i + 1]);
-    const auto low = hexDigit(text[i + 2]);
-    if (!high || !low) return std::nullopt;
-    decoded += static_cast<char>(*high * 16 + *low);
-    i += 2;
-  }
-  if (!isValidUtf8(decoded)) return std::nullopt;
-  return decoded;
-}
-
 std::optional<boost::json::value> percentEncodedJson(std::string_view text) {
   const auto decoded = removingPercentEncoding(text);
   if (!decoded) return std::nullopt;
+  boost::json::parse_options options;
+  options.max_depth = kMaxJsonDepth;
   boost::system::error_code error;
-  auto parsed = boost::json::parse(*decoded, error);
+  auto parsed = boost::json::parse(*decoded, error, {}, options);
   if (error) return std::nullopt;
   return parsed;
 }

@@ -15,13 +15,9 @@ enum class ValueKind { none, string, number, map, list };
 
 ValueKind kindOf(const boost::json::value* value);
 
-// Removes percent-encoding: each "%" with two hexadecimal digits becomes that byte; every other
-// character, "+" included, stays as it is. None when a "%" is not followed by two hexadecimal
-// digits or when the decoded bytes are not valid UTF-8.
-std::optional<std::string> removingPercentEncoding(std::string_view text);
-
 // The page's way of sending a map or list as a string: percent-encoded JSON text. None when the
-// decoding fails or the text is not JSON.
+// decoding fails (see removingPercentEncoding), the text is not JSON, or it nests deeper than
+// kMaxJsonDepth.
 std::optional<boost::json::value> percentEncodedJson(std::string_view text);
 
 // A map argument: a map as it is, or a string whose percent-encoded JSON reading is a map. None

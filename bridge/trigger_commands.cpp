@@ -2,7 +2,6 @@
 #include "bridge/readings.h"
 #include "contracts/onesignal/onesignal.h"
 #include "platform/bool_value.h"
-#include "plugin/CVPushwren.h"
 
 namespace pushwren::bridge {
 

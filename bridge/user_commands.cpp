@@ -3,7 +3,6 @@
 #include "bridge/readings.h"
 #include "contracts/host/app_config.h"
 #include "contracts/onesignal/onesignal.h"
-#include "plugin/CVPushwren.h"
 
 namespace pushwren::bridge {
 

@@ -3,19 +3,10 @@
 #include "platform/shared_instance.h"
 
 namespace pushwren {
-namespace {
-
-SharedInstance<UIApplication>& sharedSlot() {
-  static SharedInstance<UIApplication> slot(std::make_shared<UIApplication>());
-  return slot;
-}
-
-}  // namespace
-
-std::shared_ptr<UIApplication> UIApplication::sharedApplication() { return sharedSlot().get(); }
+std::shared_ptr<UIApplication> UIApplication::sharedApplication() { return ProcessWide<UIApplication>::get(); }
 
 void UIApplication::setSharedApplication(std::shared_ptr<UIApplication> application) {
-  sharedSlot().set(std::move(application));
+  ProcessWide<UIApplication>::set(std::move(application));
 }
 
 std::shared_ptr<UIApplicationDelegate> UIApplication::delegate() const {

@@ -1,14 +1,23 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace pushwren {
 
 // One line to the platform log: standard error, unless a sink is installed (the reference host
-// traces log lines; tests capture them). Safe from any thread.
+// traces log lines; tests capture them). A control character in the line is written as JSON
+// writes it in a string ("\n", "\t", "\u001b"), so the line stays one line whatever a URL or
+// message holds. Safe from any thread.
 void NSLog(std::string_view line);
+
+// The line NSLog writes for `line`.
+std::string escapedLogLine(std::string_view line);
+
+// How a log line prints an object that may be absent: "(null)" for none.
+std::string logDescription(const std::optional<std::string>& text);
 
 using LogSink = std::function<void(std::string_view line)>;
 // Installs a sink in place of standard error; an empty sink restores standard error.

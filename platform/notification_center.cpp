@@ -3,19 +3,12 @@
 #include "platform/shared_instance.h"
 
 namespace pushwren {
-namespace {
-
-SharedInstance<NSNotificationCenter>& defaultSlot() {
-  static SharedInstance<NSNotificationCenter> slot(std::make_shared<NSNotificationCenter>());
-  return slot;
+std::shared_ptr<NSNotificationCenter> NSNotificationCenter::defaultCenter() {
+  return ProcessWide<NSNotificationCenter>::get();
 }
 
-}  // namespace
-
-std::shared_ptr<NSNotificationCenter> NSNotificationCenter::defaultCenter() { return defaultSlot().get(); }
-
 void NSNotificationCenter::setDefaultCenter(std::shared_ptr<NSNotificationCenter> center) {
-  defaultSlot().set(std::move(center));
+  ProcessWide<NSNotificationCenter>::set(std::move(center));
 }
 
 void NSNotificationCenter::addObserver(std::string name, Handler handler) {

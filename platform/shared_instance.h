@@ -27,4 +27,20 @@ class SharedInstance {
   std::shared_ptr<T> value_;
 };
 
+// The one process-wide T, a fresh `Default` until something else is installed. Installing none
+// puts a fresh `Default` back, so a reader never gets none. Made on first use: installers and
+// readers run while the process loads, in no set order with other static objects.
+template <class T, class Default = T>
+class ProcessWide {
+ public:
+  static std::shared_ptr<T> get() { return slot().get(); }
+  static void set(std::shared_ptr<T> value) { slot().set(value ? std::move(value) : std::make_shared<Default>()); }
+
+ private:
+  static SharedInstance<T>& slot() {
+    static SharedInstance<T> instance(std::make_shared<Default>());
+    return instance;
+  }
+};
+
 }  // namespace pushwren

@@ -17,24 +17,16 @@ struct URIReference {
 };
 
 // `text` split into its parts when it is a URI reference (an absolute URI or a relative
-// reference), else none; it decides exactly as Boost.URL's parse_uri_reference does. Text made
-// only of the characters a URL holds unencoded (unreserved, sub-delims, ":", "@", "/", "?", "#"
-// and "%"), which is every URL this plugin makes or routes, is read in one pass of its own: a
-// general parser costs ten times as much. Anything else (an IP literal's brackets, a raw space)
-// is handed to Boost.URL.
+// reference), else none. Boost.URL reads it; on top of that an authority must be whole: a port of
+// digits only, no "@" after the user information, and a path after it that is empty or starts
+// with "/". Boost.URL would take "https://h:80x/" as port 80 with the path "x/".
 std::optional<URIReference> readURIReference(std::string_view text);
-
-// `text` with its percent escapes decoded; `text` must be a checked part of a URI reference.
-std::string percentDecoded(std::string_view text);
 
 // A URL as the platform hands it around: the text of a URI reference, checked when made.
 class NSURL {
  public:
   // None when `text` is not a URI reference.
   static std::optional<NSURL> URLWithString(std::string text);
-  // The same for text that is plain: only characters a URL holds unencoded, every "%" starting an
-  // escape. None for any other text, whatever it is. Checked in one pass and copied once.
-  static std::optional<NSURL> URLWithPlainString(std::string_view text);
 
   // The URL's text, as it was made.
   const std::string& absoluteString() const { return text_; }

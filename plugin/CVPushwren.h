@@ -9,6 +9,7 @@
 #include <boost/json/object.hpp>
 #include <boost/json/value.hpp>
 
+#include "bridge/bridge_plugin.h"
 #include "contracts/host/event_emitter.h"
 #include "contracts/onesignal/listeners.h"
 #include "platform/atomic_property.h"
@@ -16,12 +17,11 @@
 
 namespace pushwren {
 
-class NSBundle;
-
 // The plugin as the host sees it: one object, made by the host after the class registered itself
 // when its code was loaded. It starts the push SDK at launch, listens to the SDK's events,
 // answers the page's bridge URLs and hands taps and in-app clicks on to the page.
 class CVPushwren : public CVEventEmitter,
+                   public CVPushwrenBridgePlugin,
                    public OSNotificationClickListener,
                    public OSInAppMessageClickListener,
                    public OSNotificationLifecycleListener,
@@ -45,18 +45,18 @@ class CVPushwren : public CVEventEmitter,
   void didFinishNavigation(const WKWebView* webView, const WKNavigation* navigation,
                            const std::shared_ptr<CVJavascriptRunner>& runner) override;
 
-  // The bridge router: false for every URL whose host is "onesignal".
+  // Hands the URL to the bridge router: false for every URL whose host is "onesignal".
   bool shouldLoadRequestWithURL(const std::shared_ptr<CVJavascriptRunner>& runner, std::string_view url,
                                 const boost::json::object& data) override;
 
   // The info payload, handed to the runner's info report under the callback name.
-  void runOneSignalInfoWithCallback(const CallbackName& callback);
+  void runOneSignalInfoWithCallback(const CallbackName& callback) override;
   // Delivers the waiting push-opened payload once the web view is ready.
   void runPushNotificationOpenedCallback();
 
   // The plugin's resource bundle: the one beside the plugin's code, else the one in the app's
   // main bundle; none when neither exists.
-  std::shared_ptr<NSBundle> getBundle() const;
+  std::shared_ptr<NSBundle> getBundle() const override;
 
   // SDK listeners and observer.
   void onClickInAppMessage(const OSInAppMessageClickEvent& event) override;
@@ -66,9 +66,9 @@ class CVPushwren : public CVEventEmitter,
 
   // Properties. `runner` is weak: it reads absent once the host lets go of the runner.
   std::shared_ptr<CVJavascriptRunner> runner() const { return runner_.lock(); }
-  void setRunner(const std::shared_ptr<CVJavascriptRunner>& runner) { runner_ = runner; }
+  void setRunner(const std::shared_ptr<CVJavascriptRunner>& runner) override { runner_ = runner; }
   std::optional<boost::json::value> inAppMessageCallback() const { return inAppMessageCallback_.get(); }
-  void setInAppMessageCallback(std::optional<boost::json::value> callback) {
+  void setInAppMessageCallback(std::optional<boost::json::value> callback) override {
     inAppMessageCallback_.set(std::move(callback));
   }
   std::optional<boost::json::object> notificationData() const { return notificationData_.get(); }

@@ -20,19 +20,17 @@ std::shared_ptr<CVPushwrenSubscriptionsController> CVPushwrenSubscriptionsContro
 
 void CVPushwrenSubscriptionsController::viewDidLoad() {
   UIViewController::viewDidLoad();
-  // An absent URL is fetched as the empty one, which the download refuses with an error: it ends
-  // in the failure path like any other unusable URL.
-  loadManifestFromUrl(CorvaneAppConfig::sharedAppConfig()->oneSignalV5TagsJsonUrl().value_or(""));
+  loadManifestFromUrl(CorvaneAppConfig::sharedAppConfig()->oneSignalV5TagsJsonUrl());
 }
 
-void CVPushwrenSubscriptionsController::loadManifestFromUrl(const std::string& url) {
+void CVPushwrenSubscriptionsController::loadManifestFromUrl(const std::optional<std::string>& url) {
   auto configuration = URLSessionConfiguration::defaultSessionConfiguration();
   configuration.requestCachePolicy = URLSessionConfiguration::CachePolicy::ReloadIgnoringLocalCacheData;
   configuration.urlCache = false;
   const auto session = URLSession::sessionWithConfiguration(configuration);
   session
-      ->dataTaskWithURL(url,
-                        [self = selfPointer(), url](const std::string& body,
+      ->dataTaskWithURL(url.value_or(""),
+                        [self = selfPointer(), url = logDescription(url)](const std::string& body,
                                                     const std::shared_ptr<const URLResponse>& response,
                                                     const std::optional<URLError>& error) {
                           if (self) self->manifestDidLoad(url, body, response, error);

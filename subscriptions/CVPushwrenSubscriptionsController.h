@@ -24,8 +24,9 @@ class CVPushwrenSubscriptionsController : public UIViewController {
 
   // Starts the download and returns at once; the outcome arrives on the download's queue. The
   // download keeps this controller alive until its outcome is handled: closing the screen does
-  // not cancel it.
-  void loadManifestFromUrl(const std::string& url);
+  // not cancel it. An absent URL is fetched as the empty one, which the download refuses with an
+  // error, and is logged as "(null)".
+  void loadManifestFromUrl(const std::optional<std::string>& url);
   // Shows the error alert on the main queue; callable from any thread.
   void failedWithUserMessage(const std::string& message);
   // Closes the screen.
@@ -47,7 +48,7 @@ class CVPushwrenSubscriptionsController : public UIViewController {
 
  private:
   std::shared_ptr<CVPushwrenSubscriptionsController> selfPointer();
-  // The download's outcome, on its queue.
+  // The download's outcome, on its queue; `url` as the log prints it.
   void manifestDidLoad(const std::string& url, const std::string& body,
                        const std::shared_ptr<const URLResponse>& response, const std::optional<URLError>& error);
 

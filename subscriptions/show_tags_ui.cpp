@@ -4,8 +4,8 @@
 #include "platform/bundle.h"
 #include "platform/log.h"
 #include "platform/ui/storyboard.h"
-#include "plugin/CVPushwren.h"
 #include "subscriptions/resource_bundle.h"
+#include "subscriptions/screen_owner.h"
 
 namespace pushwren {
 namespace {
@@ -31,8 +31,8 @@ void present(std::shared_ptr<NSBundle> bundle, const std::shared_ptr<CVJavascrip
 
 }  // namespace
 
-void showTagsUI(CVPushwren& plugin, const std::shared_ptr<CVJavascriptRunner>& runner) {
-  auto bundle = plugin.getBundle();
+void showTagsUI(const CVPushwrenScreenOwner& owner, const std::shared_ptr<CVJavascriptRunner>& runner) {
+  auto bundle = owner.getBundle();
   // Without the bundle the storyboard is still looked for in the main bundle. Should that fail
   // too, the one line logged names every directory the bundle was looked for in, so a host that
   // installed it in the wrong place can see where it belongs.

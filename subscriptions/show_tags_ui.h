@@ -4,12 +4,12 @@
 
 namespace pushwren {
 
-class CVPushwren;
+class CVPushwrenScreenOwner;
 class CVJavascriptRunner;
 class NSBundle;
 
 // "/showTagsUI": presents the subscriptions screen from the runner whose page asked for it.
-void showTagsUI(CVPushwren& plugin, const std::shared_ptr<CVJavascriptRunner>& runner);
+void showTagsUI(const CVPushwrenScreenOwner& owner, const std::shared_ptr<CVJavascriptRunner>& runner);
 
 // The same with the screen's storyboard taken from `bundle` (none: the app's main bundle).
 // Without a usable storyboard it logs one line and presents nothing.

@@ -3,19 +3,10 @@
 #include "platform/shared_instance.h"
 
 namespace pushwren {
-namespace {
-
-SharedInstance<CorvaneAppConfig>& sharedSlot() {
-  static SharedInstance<CorvaneAppConfig> slot(std::make_shared<CorvaneAppConfig>());
-  return slot;
-}
-
-}  // namespace
-
-std::shared_ptr<CorvaneAppConfig> CorvaneAppConfig::sharedAppConfig() { return sharedSlot().get(); }
+std::shared_ptr<CorvaneAppConfig> CorvaneAppConfig::sharedAppConfig() { return ProcessWide<CorvaneAppConfig>::get(); }
 
 void CorvaneAppConfig::setSharedAppConfig(std::shared_ptr<CorvaneAppConfig> config) {
-  sharedSlot().set(std::move(config));
+  ProcessWide<CorvaneAppConfig>::set(std::move(config));
 }
 
 }  // namespace pushwren

@@ -1,32 +1,27 @@
 #include "contracts/host/register_module.h"
 
-#include <mutex>
+#include "platform/class_registry.h"
 
 namespace pushwren {
 namespace {
 
-struct Registry {
-  std::mutex mutex;
-  std::vector<CVRegisteredModule> modules;
-};
-
 // Built on first use: modules register while the process loads, in no particular order with
 // respect to other static objects.
-Registry& registry() {
-  static Registry instance;
+ClassRegistry<CVModuleFactory>& registry() {
+  static ClassRegistry<CVModuleFactory> instance;
   return instance;
 }
 
 }  // namespace
 
 void CVRegisterModule(std::string className, CVModuleFactory make) {
-  std::lock_guard lock(registry().mutex);
-  registry().modules.push_back({std::move(className), std::move(make)});
+  registry().add(std::move(className), std::move(make));
 }
 
 std::vector<CVRegisteredModule> CVRegisteredModules() {
-  std::lock_guard lock(registry().mutex);
-  return registry().modules;
+  std::vector<CVRegisteredModule> modules;
+  for (auto& entry : registry().entries()) modules.push_back({std::move(entry.className), std::move(entry.value)});
+  return modules;
 }
 
 }  // namespace pushwren

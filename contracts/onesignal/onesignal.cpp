@@ -1,29 +1,19 @@
 #include "contracts/onesignal/onesignal.h"
 
+#include "contracts/onesignal/single_object_sdk.h"
 #include "platform/shared_instance.h"
 
 namespace pushwren {
 namespace {
 
 // The SDK before one is installed: every call completes, nothing is kept, nothing is reported.
-class AbsentOneSignal final : public OneSignal,
-                              OSUser,
-                              OSPushSubscription,
-                              OSNotifications,
-                              OSInAppMessages,
-                              OSLocation {
+class AbsentOneSignal final : public SingleObjectOneSignal {
  public:
   void setConsentRequired(bool) override {}
   void initialize(const std::optional<std::string>&, const std::optional<boost::json::object>&) override {}
   void setConsentGiven(bool) override {}
   void login(const std::string&) override {}
   void logout() override {}
-  OSUser& User() override { return *this; }
-  OSNotifications& Notifications() override { return *this; }
-  OSInAppMessages& InAppMessages() override { return *this; }
-  OSLocation& Location() override { return *this; }
-
-  OSPushSubscription& pushSubscription() override { return *this; }
   std::optional<std::string> onesignalId() const override { return std::nullopt; }
   std::optional<std::string> externalId() const override { return std::nullopt; }
   std::optional<boost::json::object> getTags() const override { return boost::json::object{}; }
@@ -50,17 +40,12 @@ class AbsentOneSignal final : public OneSignal,
   void requestPermission() override {}
 };
 
-SharedInstance<OneSignal>& installed() {
-  static SharedInstance<OneSignal> slot(std::make_shared<AbsentOneSignal>());
-  return slot;
-}
+using InstalledOneSignal = ProcessWide<OneSignal, AbsentOneSignal>;
 
 }  // namespace
 
-std::shared_ptr<OneSignal> OneSignal::shared() { return installed().get(); }
+std::shared_ptr<OneSignal> OneSignal::shared() { return InstalledOneSignal::get(); }
 
-void OneSignal::install(std::shared_ptr<OneSignal> sdk) {
-  installed().set(sdk ? std::move(sdk) : std::make_shared<AbsentOneSignal>());
-}
+void OneSignal::install(std::shared_ptr<OneSignal> sdk) { InstalledOneSignal::set(std::move(sdk)); }
 
 }  // namespace pushwren

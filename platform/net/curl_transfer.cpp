@@ -1,18 +1,10 @@
 #include "platform/net/curl_transfer.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/ascii.h"
 
 namespace pushwren {
-namespace {
-
-std::string lowercase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  return lower;
-}
-
-}  // namespace
 
 CurlTransfer::CurlTransfer(const std::string& url, const URLSessionConfiguration& configuration)
     : easy_(curl_easy_init()),
@@ -68,7 +60,7 @@ TransferOutcome CurlTransfer::outcome(CURLcode result) {
   }
   const char* scheme = nullptr;
   curl_easy_getinfo(easy_, CURLINFO_SCHEME, &scheme);
-  if (scheme != nullptr && (lowercase(scheme) == "http" || lowercase(scheme) == "https")) {
+  if (scheme != nullptr && (asciiLowercase(scheme) == "http" || asciiLowercase(scheme) == "https")) {
     long status = 0;
     curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
     response->statusCode = status;

@@ -1,23 +1,18 @@
 #include "platform/net/url_check.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 
 #include <curl/curl.h>
 
+#include "platform/ascii.h"
+
 namespace pushwren {
 namespace {
 
 URLError unsupported(std::string why) { return URLError{"unsupported URL: " + std::move(why)}; }
-
-std::string lowercase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  return lower;
-}
 
 // The local path of a file URL, percent-decoded; none when libcurl cannot read the URL (it then
 // reports that itself).
@@ -47,7 +42,7 @@ std::optional<URLError> unusableURL(std::string_view url) {
                           });
   // Without a scheme libcurl would guess one; a relative URL is not something to fetch.
   if (!wellFormed) return unsupported("\"" + std::string(url) + "\" has no scheme");
-  const auto name = lowercase(scheme);
+  const auto name = asciiLowercase(scheme);
   if (name == "http" || name == "https") return std::nullopt;
   if (name != "file") return unsupported("the scheme \"" + std::string(scheme) + "\" is not supported");
 

@@ -132,6 +132,12 @@ void setDataTaskCompletionGate(DataTaskCompletionGate gate) {
   slot.gate = std::move(gate);
 }
 
+DataTaskCompletionGate dataTaskCompletionGate() {
+  auto& slot = completionGateSlot();
+  std::lock_guard lock(slot.mutex);
+  return slot.gate;
+}
+
 DataTransfer::DataTransfer(std::string url, URLSessionConfiguration configuration, DataTaskCompletion completion)
     : url_(std::move(url)),
       configuration_(configuration),

@@ -74,5 +74,7 @@ void setDataTaskStartObserver(DataTaskStartObserver observer);
 // it until the step that started the download has returned). Empty removes the gate.
 using DataTaskCompletionGate = std::function<void()>;
 void setDataTaskCompletionGate(DataTaskCompletionGate gate);
+// The gate installed now (empty when none), so that another can be put in front of it.
+DataTaskCompletionGate dataTaskCompletionGate();
 
 }  // namespace pushwren

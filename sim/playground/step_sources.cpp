@@ -1,25 +1,23 @@
 #include "sim/playground/step_sources.h"
 
 #include "bridge/command_table.h"
-#include "platform/url.h"
+#include "bridge/router.h"
 
 namespace pushwren::sim::playground {
 
 boost::json::object bridgeCallSource(std::string_view tab, std::string_view url, const boost::json::object& data,
                                      bool pluginEnabled) {
   boost::json::object source{{"kind", "bridge"}, {"tab", tab}, {"path", url}, {"data", data}, {"flag", nullptr}};
-  const auto parsed = readURIReference(url);
-  if (!parsed || !parsed->host || percentDecoded(*parsed->host) != "onesignal") {
+  // The path as the router reads it.
+  const auto path = bridgeCommandPath(url);
+  if (!path) {
     source["flag"] = "not a bridge URL";
     return source;
   }
-  // The path as the router reads it: decoded, without a trailing slash.
-  auto path = percentDecoded(parsed->path);
-  if (path.size() > 1 && path.back() == '/') path.pop_back();
-  source["path"] = path;
+  source["path"] = *path;
   if (!pluginEnabled) {
     source["flag"] = "plugin switched off: ignored";
-  } else if (!bridge::commandForPath(path)) {
+  } else if (!bridge::commandForPath(*path)) {
     source["flag"] = "unknown command";
   }
   return source;

@@ -9,7 +9,8 @@
 
 #include <boost/json/parse.hpp>
 
-#include "plugin/CVPushwren.h"
+#include "bridge/router.h"
+#include "tests/support/bridge_plugin_fake.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/onesignal_mock.h"
 #include "tests/support/runner_mock.h"
@@ -19,7 +20,7 @@ namespace pushwren::testing {
 inline boost::json::value json(std::string_view text) { return boost::json::parse(text); }
 inline boost::json::object jsonObject(std::string_view text) { return boost::json::parse(text).as_object(); }
 
-// A switched-on plugin with a strict SDK and a strict runner: any call a case does not expect
+// A switched-on bridge with a strict SDK and a strict runner: any call a case does not expect
 // fails it, so each case also shows what a command leaves alone.
 class BridgeTest : public ::testing::Test {
  protected:
@@ -34,7 +35,10 @@ class BridgeTest : public ::testing::Test {
     return bridgeUrl("corvane://onesignal" + std::string(path), data);
   }
   bool bridgeUrl(std::string_view url, std::string_view data = "{}") {
-    return plugin->shouldLoadRequestWithURL(runner, url, jsonObject(data));
+    return route(runner, url, jsonObject(data));
+  }
+  bool route(const std::shared_ptr<CVJavascriptRunner>& from, std::string_view url, const boost::json::object& data) {
+    return routeBridgeURL(*plugin, from, url, data);
   }
 
   // Ends one case of a table: its expectations are checked and forgotten.
@@ -51,7 +55,7 @@ class BridgeTest : public ::testing::Test {
   std::shared_ptr<::testing::StrictMock<OneSignalMock>> sdk = std::make_shared<::testing::StrictMock<OneSignalMock>>();
   std::shared_ptr<::testing::StrictMock<InfoRunnerMock>> runner =
       std::make_shared<::testing::StrictMock<InfoRunnerMock>>();
-  std::shared_ptr<CVPushwren> plugin = CVPushwren::make();
+  std::shared_ptr<BridgePluginFake> plugin = std::make_shared<BridgePluginFake>();
 };
 
 }  // namespace pushwren::testing

@@ -50,7 +50,7 @@ TEST(HostileData, NoEntryOfAnyKindBreaksAnyCommand) {
   auto sdk = std::make_shared<NiceMock<OneSignalMock>>();
   OneSignal::install(sdk);
   auto runner = std::make_shared<NiceMock<InfoRunnerMock>>();
-  auto plugin = CVPushwren::make();
+  BridgePluginFake plugin;
 
   const char* keys[] = {"callback", "externalId", "tags", "key", "value", "map",
                         "pause", "handler", "enabled", "count"};
@@ -62,9 +62,9 @@ TEST(HostileData, NoEntryOfAnyKindBreaksAnyCommand) {
       for (const char* key : keys) {
         everyKey[key] = value;
         const boost::json::object oneKey{{key, value}};
-        EXPECT_FALSE(plugin->shouldLoadRequestWithURL(runner, "x://onesignal" + std::string(entry.path), oneKey));
+        EXPECT_FALSE(routeBridgeURL(plugin, runner, "x://onesignal" + std::string(entry.path), oneKey));
       }
-      EXPECT_FALSE(plugin->shouldLoadRequestWithURL(runner, "x://onesignal" + std::string(entry.path), everyKey));
+      EXPECT_FALSE(routeBridgeURL(plugin, runner, "x://onesignal" + std::string(entry.path), everyKey));
     }
   }
   OneSignal::install(nullptr);

@@ -58,43 +58,6 @@ TEST(BooleanReading, StringsByTheirFirstSignificantCharacterNumbersByZero) {
   EXPECT_FALSE(boolValue(nullptr));
 }
 
-TEST(PercentDecoding, EscapesBecomeBytesAndEverythingElseStays) {
-  const auto check = [](std::string_view text, const std::optional<std::string>& expected) {
-    EXPECT_EQ(removingPercentEncoding(text), expected) << text;
-  };
-  check("", "");
-  check("plain text", "plain text");
-  check("a+b", "a+b");
-  check("%2B", "+");
-  check("%41%62", "Ab");
-  check("%7b%7D", "{}");
-  check("%25", "%");
-  check("%2541", "%41");  // decoded once
-  check("%00", std::string(1, '\0'));
-  check("%C3%A9", "\xC3\xA9");
-  check("\xC3\xA9", "\xC3\xA9");
-  check("%F0%9F%98%80", "\xF0\x9F\x98\x80");
-  check("%F4%8F%BF%BF", "\xF4\x8F\xBF\xBF");  // U+10FFFF
-  // Malformed escapes.
-  check("%", std::nullopt);
-  check("abc%", std::nullopt);
-  check("%4", std::nullopt);
-  check("%4g", std::nullopt);
-  check("%G1", std::nullopt);
-  check("%%41", std::nullopt);
-  check("% 41", std::nullopt);
-  // Bytes that are not UTF-8.
-  check("%FF", std::nullopt);
-  check("%C3", std::nullopt);         // cut short
-  check("%C3%28", std::nullopt);      // bad continuation
-  check("%C0%80", std::nullopt);      // overlong
-  check("%E0%80%80", std::nullopt);   // overlong
-  check("%ED%A0%80", std::nullopt);   // surrogate
-  check("%F4%90%80%80", std::nullopt);  // past U+10FFFF
-  check("%80", std::nullopt);         // lone continuation
-  check("\xFF", std::nullopt);
-}
-
 TEST(PercentEncodedJson, DecodesOnceThenParses) {
   const auto check = [](std::string_view text, std::optional<std::string_view> expected) {
     const auto result = percentEncodedJson(text);

@@ -41,6 +41,13 @@ TEST_F(BridgeTest, OnlyTheExactHostOnesignalMakesABridgeUrl) {
   check("", false);
   check("corvane://onesignal/%zz", false);  // not a URL at all
   check("corvane://one signal/info", false);
+  // Authorities that are not well-formed, though Boost.URL would find the host "onesignal".
+  check("corvane://onesignal:80x/info", false);
+  check("corvane://a@onesignal@b/info", false);
+  check("corvane://onesignal:1:2/info", false);
+  // An empty port and the root of an authority without a path are well-formed.
+  check("corvane://onesignal:/info", true);
+  check("corvane://user@onesignal", true);
 }
 
 TEST_F(BridgeTest, ThePathIsDecodedWholeAndCaseSensitive) {
@@ -63,6 +70,16 @@ TEST_F(BridgeTest, ThePathIsDecodedWholeAndCaseSensitive) {
   check("corvane://onesignal/x/promptLocation", false);
   check("corvane://onesignal", false);
   check("corvane://onesignal/", false);
+}
+
+// The reading of IP literals is the platform's (tests/platform); here: such a URL is loaded.
+TEST_F(BridgeTest, AnIPLiteralHostIsNeverTheBridgeHost) {
+  host.config->setOneSignalV5Enabled(false);
+  for (const char* url : {"https://[::1]/info", "https://[2001:db8::7]:8080/info", "http://[v1.fe]/x"}) {
+    plugin->setRunner(nullptr);
+    EXPECT_TRUE(bridgeUrl(url)) << url;
+    EXPECT_EQ(plugin->runner(), nullptr) << url;
+  }
 }
 
 TEST(CommandTable, EveryPathFindsItsCommand) {
@@ -133,14 +150,14 @@ TEST_F(BridgeTest, TheRunnerIsStoredBeforeTheCommandRunsAndTheLastOneWins) {
   EXPECT_EQ(plugin->runner(), runner);
 
   // A URL that is not a bridge URL leaves the runner alone.
-  EXPECT_TRUE(plugin->shouldLoadRequestWithURL(earlier, "https://example.com/info", {}));
+  EXPECT_TRUE(route(earlier, "https://example.com/info", {}));
   EXPECT_EQ(plugin->runner(), runner);
 }
 
 TEST_F(BridgeTest, ABridgeUrlWithoutARunnerStillRunsItsCommand) {
   runner.reset();
   EXPECT_CALL(*sdk, logout());
-  EXPECT_FALSE(plugin->shouldLoadRequestWithURL(nullptr, "corvane://onesignal/logout", jsonObject(R"({"callback":"cb"})")));
+  EXPECT_FALSE(route(nullptr, "corvane://onesignal/logout", jsonObject(R"({"callback":"cb"})")));
 }
 
 }  // namespace

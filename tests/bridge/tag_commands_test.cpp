@@ -9,6 +9,12 @@ using ::testing::Return;
 constexpr std::string_view kSuccess = R"({"success":true})";
 constexpr std::string_view kInvalidTags = R"({"success":false,"error":"Invalid tags."})";
 
+std::string repeated(std::string_view text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 // The page's data with "tags" set to this JSON text, or without "tags" when the text is empty.
 std::string withTags(std::string_view tags) {
   if (tags.empty()) return R"({"callback":"cb"})";
@@ -56,6 +62,32 @@ TEST_F(BridgeTest, SetTagsTakesAMapOrAStringHoldingOne) {
   check(R"("%7B%22a%22%3A%221%22%7D%")", std::nullopt);
   check(R"("%7B%22a%22%3A%22%FF%22%7D")", std::nullopt);
   check(R"("a=1")", std::nullopt);
+}
+
+// A map whose one entry nests `depth` levels in all, as the page's percent-encoded JSON text,
+// and the same map as JSON.
+std::string nestedMapText(int depth) {
+  return "%7B%22a%22%3A" + repeated("%5B", depth - 1) + repeated("%5D", depth - 1) + "%7D";
+}
+boost::json::object nestedMap(int depth) {
+  boost::json::value inner = boost::json::array{};
+  for (int level = 2; level < depth; ++level) inner = boost::json::array{std::move(inner)};
+  return {{"a", std::move(inner)}};
+}
+
+TEST_F(BridgeTest, SetTagsReadsPercentEncodedJsonUpTo512LevelsDeep) {
+  for (const int depth : {500, 512}) {
+    ::testing::InSequence order;
+    EXPECT_CALL(*sdk, addTags(nestedMap(depth)));
+    expectAnswer(kSuccess);
+    EXPECT_FALSE(bridge("/tags/set", withTags('"' + nestedMapText(depth) + '"'))) << depth;
+    endCase();
+  }
+  for (const int depth : {513, 600}) {
+    expectAnswer(kInvalidTags);
+    EXPECT_FALSE(bridge("/tags/set", withTags('"' + nestedMapText(depth) + '"'))) << depth;
+    endCase();
+  }
 }
 
 // A page that sends one key as a string, or a list as JSON text, means those keys; deleting every

@@ -3,6 +3,8 @@
 // fields.
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include <boost/json/parse.hpp>
 
 #include "platform/log.h"
@@ -39,29 +41,45 @@ TEST(SimulationDownloadsTest, TheOutcomeComesAfterTheLinesOfTheStepThatStartedIt
     std::string url;
     const char* traced;
     const char* outcome;
+    // The runner's server answers on the main queue, which the step holds: only a download
+    // that needs no server can be ready while the step runs.
+    bool readyDuringStep;
   };
   Simulation sim;
   sim.settle();
   runStep(sim, R"({"do": "serve", "path": "/topics.json", "body": "[]"})");
+  // Tells when a download's outcome is ready and waits at the runner's gate.
+  std::promise<void>* atGate = nullptr;
+  const auto runnersGate = dataTaskCompletionGate();
+  setDataTaskCompletionGate([&] {
+    if (atGate) atGate->set_value();
+    if (runnersGate) runnersGate();
+  });
   const Case cases[] = {
       {"from the server", "http://" + sim.serverAddress() + "/topics.json",
-       R"(["http.get","http://{server}/topics.json"])", R"(["log","got []"])"},
+       R"(["http.get","http://{server}/topics.json"])", R"(["log","got []"])", false},
       {"without the server", "file:///no/such/topics.json", R"(["http.get","file:///no/such/topics.json"])",
-       R"(["log","failed"])"},
+       R"(["log","failed"])", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const auto from = sim.trace().size();
+    std::promise<void> ready;
+    atGate = &ready;
     sim.runStep(
         [&](Simulation& running, const StepFields&) {
           startLoggedDownload(c.url);
-          // Time for an outcome that was not held back to overtake the step's own last line.
-          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+          // The outcome is ready before the step's own last line: only the gate holds it back.
+          if (c.readyDuringStep) {
+            ASSERT_EQ(ready.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+          }
           running.trace().add("step.end");
         },
         StepFields(boost::json::object{}));
     EXPECT_EQ(linesSince(sim, from), (std::vector<std::string>{c.traced, R"(["step.end"])", c.outcome}));
+    atGate = nullptr;
   }
+  setDataTaskCompletionGate(runnersGate);
 }
 
 TEST(SimulationDownloadsTest, SettlingDoesNotWaitForAHeldRequest_ReleaseDeliversIt) {

@@ -3,8 +3,6 @@
 #include <optional>
 #include <string>
 
-#include <boost/url/parse.hpp>
-
 #include "platform/url.h"
 
 namespace pushwren {
@@ -26,12 +24,9 @@ struct ReadCase {
 
 class ReadURIReference : public ::testing::TestWithParam<ReadCase> {};
 
-// Each case is also checked against Boost.URL: the one-pass reading must accept exactly what the
-// general parser accepts.
-TEST_P(ReadURIReference, SplitsAsRfc3986AndAgreesWithBoostURL) {
+TEST_P(ReadURIReference, SplitsAsRfc3986) {
   const auto& c = GetParam();
   EXPECT_EQ(shown(c.text), c.parts) << c.text;
-  EXPECT_EQ(readURIReference(c.text).has_value(), boost::urls::parse_uri_reference(c.text).has_value()) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -51,15 +46,21 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"mailto:someone@example.com", "mailto|~|someone@example.com|~|~"},
         ReadCase{"a+b-c.d:rest", "a+b-c.d|~|rest|~|~"},
         ReadCase{"https://ex%41mple.com/%C3%A9?%20#%7E", "https|ex%41mple.com|/%C3%A9|%20|%7E"},
-        ReadCase{"https://[::1]:8080/x", "https|[::1]|/x|~|~"},  // an IP literal: read by Boost.URL
+        ReadCase{"https://[::1]:8080/x", "https|[::1]|/x|~|~"},
+        ReadCase{"https://[v1.x:y]/", "https|[v1.x:y]|/|~|~"},
         ReadCase{"http://127.0.0.1:8080/x", "http|127.0.0.1|/x|~|~"},
-        // What follows the authority is the path even without a "/", as Boost.URL reads it.
-        ReadCase{"https://h:80x/", "https|h|x/|~|~"},
-        ReadCase{"https://a@b@c/", "https|b|@c/|~|~"},
-        ReadCase{"https://a:b:c/", "https|a|b:c/|~|~"},
-        ReadCase{"http://1.2.3.4x/p", "http|1.2.3.4|x/p|~|~"},
-        ReadCase{"//h:1a/b:c", "~|h|a/b:c|~|~"},
-        ReadCase{"//h:1a:b", "none"},  // without a scheme, that path's first segment may not hold ":"
+        ReadCase{"https://u@h:?q", "https|h||q|~"},
+        ReadCase{"https://h:8080#f", "https|h||~|f"},
+        // An authority that is not whole: a port with more than digits, a second "@", a path that
+        // does not start with "/".
+        ReadCase{"https://h:80x/", "none"},
+        ReadCase{"https://h:80x", "none"},
+        ReadCase{"https://a@b@c/", "none"},
+        ReadCase{"https://a@b@c", "none"},
+        ReadCase{"https://a:b:c/", "none"},
+        ReadCase{"http://1.2.3.4x/p", "none"},
+        ReadCase{"//h:1a/b:c", "none"},
+        ReadCase{"https://[::1]x/", "none"},
         // Not URI references.
         ReadCase{"1http://x", "none"},
         ReadCase{":nothing", "none"},
@@ -70,12 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"https://example.com/%4", "none"},
         ReadCase{"https://example.com/a b", "none"},
         ReadCase{"https://[::1/x", "none"}));
-
-TEST(PercentDecoded, DecodesEscapesAndLeavesTheRest) {
-  EXPECT_EQ(percentDecoded("one%20two%2Fthree+four"), "one two/three+four");
-  EXPECT_EQ(percentDecoded("plain"), "plain");
-  EXPECT_EQ(percentDecoded("%00"), std::string(1, '\0'));
-}
 
 TEST(NSURLTest, IsMadeOnlyOfAURIReferenceAndKeepsItsText) {
   ASSERT_TRUE(NSURL::URLWithString("https://example.com/a%20b#c"));

@@ -44,6 +44,16 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"https://example.com/\"quoted\"<tag>", "https://example.com/%22quoted%22%3Ctag%3E"},
         UrlCase{"https://example.com/tab\there", "https://example.com/tab%09here"},
         UrlCase{"https://example.com/[x]", "https://example.com/%5Bx%5D"},
+        UrlCase{"https://example.com:/a", "https://example.com:/a"},  // an empty port
+        UrlCase{"https://user@example.com:8080", "https://user@example.com:8080"},
+        UrlCase{"//example.com/a b", "//example.com/a%20b"},
+        // An authority that is not well-formed: letters in the port, a second "@", a path after
+        // the authority that does not start with "/".
+        UrlCase{"https://h:80x/", std::nullopt},
+        UrlCase{"https://h:8 0/", std::nullopt},
+        UrlCase{"https://a@b@c/", std::nullopt},
+        UrlCase{"https://a b@c@d/", std::nullopt},
+        UrlCase{"https://a:b:c/", std::nullopt},
         // Strings that stay unusable after encoding.
         UrlCase{"", std::nullopt},
         UrlCase{"https://example.com/100%", std::nullopt},

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/bundle.h"
-#include "plugin/CVPushwren.h"
 #include "subscriptions/resource_bundle.h"
 #include "tests/subscriptions/temp_directory.h"
 
@@ -11,13 +10,6 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path resolved(const fs::path& path) { return fs::weakly_canonical(path); }
-
-TEST(GetBundle, FindsTheResourceBundleBesideThePluginsLibrary) {
-  const auto bundle = CVPushwren::make()->getBundle();
-  ASSERT_TRUE(bundle);
-  EXPECT_EQ(resolved(bundle->bundleURL()), resolved(fs::path(PUSHWREN_LIBRARY_DIR) / "OneSignalV5Resources.bundle"));
-  EXPECT_TRUE(bundle->URLForResource("CVPushwrenSubscriptions", "storyboard"));
-}
 
 TEST(NSBundle, TheMainBundleIsTheExecutablesDirectory) {
   static const char inThisExecutable = 0;

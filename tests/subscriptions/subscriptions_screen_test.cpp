@@ -124,7 +124,9 @@ TEST_F(SubscriptionsScreen, URLsThatGiveNoHTTPResponseFail) {
     std::string logged;
   } cases[] = {
       {"a file URL", "file://" + file.string(), "file://" + file.string(), "Response is not http"},
-      {"no URL", std::nullopt, "", "An error occurred retrieving : *"},
+      {"no URL", std::nullopt, "", "An error occurred retrieving (null): *"},
+      // One line in the log, the break written as JSON writes it.
+      {"a URL with a line break", "http://x/a\nb", "http://x/a\\nb", "An error occurred retrieving http://x/a\\\\nb: *"},
       {"not a URL", "not a url", "not a url", "An error occurred retrieving not a url: *"},
       {"a scheme with no transfer", "gopher://{server}/m.json", "gopher://{server}/m.json",
        "An error occurred retrieving gopher://{server}/m.json: *"},

@@ -4,19 +4,14 @@
 
 #include <memory>
 
-#include "contracts/onesignal/onesignal.h"
+#include "contracts/onesignal/single_object_sdk.h"
 
 namespace pushwren::testing {
 
 // The whole push SDK as one mock: every object the SDK hands out is this object, so one
 // InSequence covers calls across User, pushSubscription, Notifications and InAppMessages.
 // Install it with `OneSignal::install(mock)`; ScopedOneSignalMock does that for a test's span.
-class OneSignalMock : public OneSignal,
-                      public OSUser,
-                      public OSPushSubscription,
-                      public OSNotifications,
-                      public OSInAppMessages,
-                      public OSLocation {
+class OneSignalMock : public SingleObjectOneSignal {
  public:
   MOCK_METHOD(void, setConsentRequired, (bool), (override));
   MOCK_METHOD(void, initialize, (const std::optional<std::string>&, const std::optional<boost::json::object>&),
@@ -24,12 +19,6 @@ class OneSignalMock : public OneSignal,
   MOCK_METHOD(void, setConsentGiven, (bool), (override));
   MOCK_METHOD(void, login, (const std::string&), (override));
   MOCK_METHOD(void, logout, (), (override));
-  OSUser& User() override { return *this; }
-  OSNotifications& Notifications() override { return *this; }
-  OSInAppMessages& InAppMessages() override { return *this; }
-  OSLocation& Location() override { return *this; }
-
-  OSPushSubscription& pushSubscription() override { return *this; }
   MOCK_METHOD(std::optional<std::string>, onesignalId, (), (const, override));
   MOCK_METHOD(std::optional<std::string>, externalId, (), (const, override));
   MOCK_METHOD(std::optional<boost::json::object>, getTags, (), (const, override));

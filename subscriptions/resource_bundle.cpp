@@ -1,7 +1,6 @@
-#include <algorithm>
-
-#include "plugin/CVPushwren.h"
 #include "subscriptions/resource_bundle.h"
+
+#include <algorithm>
 
 // Where the install puts the resource bundle, relative to the directory it puts the library in
 // (set by the build from the install directories, so the lookup follows the install tree wherever
@@ -61,7 +60,5 @@ std::string listedDirectories(const std::vector<std::filesystem::path>& director
   }
   return listed;
 }
-
-std::shared_ptr<NSBundle> CVPushwren::getBundle() const { return resourceBundleIn(resourceBundleDirectories()); }
 
 }  // namespace pushwren
