@@ -40,6 +40,7 @@ install(TARGETS pushwren EXPORT PushwrenTargets
 # implements or calls, with every header those include. Each keeps its folder, so includes read
 # the same in the install tree as in the source tree.
 set(pushwren_public_headers
+  bridge/bridge_plugin.h
   contracts/host/app_config.h
   contracts/host/app_delegate.h
   contracts/host/event_emitter.h
@@ -59,6 +60,7 @@ set(pushwren_public_headers
   platform/ui/view.h
   platform/ui/view_controller.h
   plugin/CVPushwren.h
+  subscriptions/screen_owner.h
 )
 foreach(header IN LISTS pushwren_public_headers)
   cmake_path(GET header PARENT_PATH folder)
