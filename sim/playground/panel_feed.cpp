@@ -45,34 +45,36 @@ std::vector<std::string> PanelFeed::snapshot() const {
   while (firstMark + 1 < marksSent_ && marks_[firstMark + 1].from <= from) ++firstMark;
   if (firstMark < marksSent_ && marks_[firstMark].from < from) messages.push_back(marks_[firstMark++].message);
   interleave(from, traceSent_, firstMark, marksSent_, messages);
-  if (messages.empty()) messages.push_back(traceMessage(from, from));
+  if (messages.empty()) messages.push_back(R"({"type":"trace","from":)" + std::to_string(from) + R"(,"lines":[]})");
   if (!deviceSent_.empty()) messages.push_back(deviceSent_);
   return messages;
 }
 
 void PanelFeed::interleave(std::size_t from, std::size_t to, std::size_t firstMark, std::size_t endMark,
                            std::vector<std::string>& into) const {
+  // The lines are read (and made text) once, however many steps fall among them.
+  auto lines = host_.trace().textLines(from);
+  lines.resize(std::min(lines.size(), to - from));
+  const auto base = from;
+  const auto message = [&](std::size_t begin, std::size_t end) {
+    // The trace's lines are JSON text already; they go into the message as they are.
+    std::string text = R"({"type":"trace","from":)" + std::to_string(begin) + R"(,"lines":[)";
+    for (auto i = begin; i < end; ++i) {
+      if (i != begin) text += ',';
+      text += lines[i - base];
+    }
+    return text + "]}";
+  };
+  to = base + lines.size();
   for (auto mark = firstMark; mark < endMark; ++mark) {
     const auto at = std::min(marks_[mark].from, to);
     if (at > from) {
-      into.push_back(traceMessage(from, at));
+      into.push_back(message(from, at));
       from = at;
     }
     into.push_back(marks_[mark].message);
   }
-  if (to > from) into.push_back(traceMessage(from, to));
-}
-
-std::string PanelFeed::traceMessage(std::size_t from, std::size_t to) const {
-  // The trace's lines are JSON text already; they go into the message as they are.
-  auto lines = host_.trace().textLines(from);
-  lines.resize(to - from);
-  std::string message = R"({"type":"trace","from":)" + std::to_string(from) + R"(,"lines":[)";
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i != 0) message += ',';
-    message += lines[i];
-  }
-  return message + "]}";
+  if (to > from) into.push_back(message(from, to));
 }
 
 boost::json::object deviceState(ReferenceHost& host) {

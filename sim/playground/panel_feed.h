@@ -35,7 +35,6 @@ class PanelFeed {
     std::size_t from;
     std::string message;
   };
-  std::string traceMessage(std::size_t from, std::size_t to) const;
   // The trace from `from` to `to` with the marks among them, in order.
   void interleave(std::size_t from, std::size_t to, std::size_t firstMark, std::size_t endMark,
                   std::vector<std::string>& into) const;
