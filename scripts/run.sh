@@ -5,9 +5,23 @@
 #   bash scripts/run.sh --site http://localhost:5173     your dev server, through the playground
 #   bash scripts/run.sh --site ./dist                    a built site, from its folder
 set -euo pipefail
+
+# Paths given as arguments are the caller's, so they are made absolute before the cd below.
+args=()
+previous=""
+for arg in "$@"; do
+  case "$previous" in
+    --site | --config | --manifest)
+      if [[ "$arg" != *"://"* && "$arg" != /* ]]; then arg="$PWD/$arg"; fi
+      ;;
+  esac
+  args+=("$arg")
+  previous="$arg"
+done
+
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target pushwren-sim
-exec build/bin/pushwren-sim serve "$@"
+exec build/bin/pushwren-sim serve ${args[@]+"${args[@]}"}

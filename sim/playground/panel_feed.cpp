@@ -13,14 +13,15 @@ constexpr std::size_t kSnapshotLines = 1000;
 }  // namespace
 
 void PanelFeed::markStep(boost::json::object source, std::size_t from) {
-  marks_.push_back({from, boost::json::serialize(boost::json::object{
-                              {"type", "step"}, {"from", from}, {"source", std::move(source)}})});
+  marks_.push_back({from, boost::json::serialize(source)});
 }
 
 std::vector<std::string> PanelFeed::changes() {
   std::vector<std::string> messages;
   const auto size = host_.trace().size();
-  interleave(traceSent_, size, marksSent_, marks_.size(), messages);
+  if (size > traceSent_ || marks_.size() > marksSent_) {
+    messages.push_back(traceMessage(traceSent_, size, marksSent_, marks_.size()));
+  }
   traceSent_ = size;
   marksSent_ = marks_.size();
   // Marks older than what a late tab is shown are let go, but the one the shown lines start under.
@@ -39,37 +40,29 @@ std::vector<std::string> PanelFeed::changes() {
 
 std::vector<std::string> PanelFeed::snapshot() const {
   const auto from = traceSent_ > kSnapshotLines ? traceSent_ - kSnapshotLines : 0;
-  std::vector<std::string> messages;
+  // The step the first shown line came from is shown too.
   std::size_t firstMark = 0;
   while (firstMark + 1 < marksSent_ && marks_[firstMark + 1].from <= from) ++firstMark;
-  if (firstMark < marksSent_ && marks_[firstMark].from < from) messages.push_back(marks_[firstMark++].message);
-  interleave(from, traceSent_, firstMark, marksSent_, messages);
-  if (messages.empty()) messages.push_back(traceMessage(from, from));
+  std::vector<std::string> messages{traceMessage(from, traceSent_, firstMark, marksSent_)};
   if (!deviceSent_.empty()) messages.push_back(deviceSent_);
   return messages;
 }
 
-void PanelFeed::interleave(std::size_t from, std::size_t to, std::size_t firstMark, std::size_t endMark,
-                           std::vector<std::string>& into) const {
-  for (auto mark = firstMark; mark < endMark; ++mark) {
-    const auto at = std::min(marks_[mark].from, to);
-    if (at > from) {
-      into.push_back(traceMessage(from, at));
-      from = at;
-    }
-    into.push_back(marks_[mark].message);
-  }
-  if (to > from) into.push_back(traceMessage(from, to));
-}
-
-std::string PanelFeed::traceMessage(std::size_t from, std::size_t to) const {
-  // The trace's lines are JSON text already; they go into the message as they are.
+std::string PanelFeed::traceMessage(std::size_t from, std::size_t to, std::size_t firstMark,
+                                    std::size_t endMark) const {
   auto lines = host_.trace().textLines(from);
-  lines.resize(to - from);
+  lines.resize(std::min(lines.size(), to - from));
+  // The trace's lines and the steps' sources are JSON text already; they go in as they are.
   std::string message = R"({"type":"trace","from":)" + std::to_string(from) + R"(,"lines":[)";
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i != 0) message += ',';
     message += lines[i];
+  }
+  message += R"(],"steps":[)";
+  for (auto mark = firstMark; mark < endMark; ++mark) {
+    if (mark != firstMark) message += ',';
+    message += R"({"from":)" + std::to_string(std::max(marks_[mark].from, from)) + R"(,"source":)" +
+               marks_[mark].source + "}";
   }
   return message + "]}";
 }

@@ -12,11 +12,12 @@
 namespace pushwren::sim::playground {
 
 // What the device panel shows, as messages for the tabs: the trace, line by line as it grows,
-// each step that set lines off just before them, and the simulated device's state whenever it
-// changes.
-//   {"type": "step", "from": 12, "source": {...}}          the lines from 12 on came from this
-//   {"type": "trace", "from": 12, "lines": [[...], ...]}   lines from index 12 on
+// with the steps that set the lines off, and the simulated device's state whenever it changes.
+//   {"type": "trace", "from": 12, "lines": [[...], ...], "steps": [{"from": 13, "source": {...}}]}
+//       lines from index 12 on; each step's lines start at its "from" and run to the next step's
 //   {"type": "device", "state": {...}}
+// A tick's lines and steps go in one message: a message per bridge call would cost the page
+// more than the calls themselves.
 class PanelFeed {
  public:
   explicit PanelFeed(ReferenceHost& host) : host_(host) {}
@@ -34,13 +35,11 @@ class PanelFeed {
 
  private:
   struct Mark {
-    std::size_t from;
-    std::string message;
+    std::size_t from;    // its first trace line
+    std::string source;  // as JSON text
   };
-  std::string traceMessage(std::size_t from, std::size_t to) const;
-  // The trace from `from` to `to` with the marks among them, in order.
-  void interleave(std::size_t from, std::size_t to, std::size_t firstMark, std::size_t endMark,
-                  std::vector<std::string>& into) const;
+  // The trace from `from` to `to` with the marks [firstMark, endMark).
+  std::string traceMessage(std::size_t from, std::size_t to, std::size_t firstMark, std::size_t endMark) const;
 
   ReferenceHost& host_;
   std::deque<Mark> marks_;

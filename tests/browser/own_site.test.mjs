@@ -2,7 +2,7 @@
 // proxy, or from a folder. The site's pages know nothing of the playground; the host adds the
 // page client to each.
 import assert from "node:assert/strict";
-import { symlinkSync, rmSync, mkdtempSync, writeFileSync } from "node:fs";
+import { cpSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from "node:fs";
 import { request as httpRequest } from "node:http";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
@@ -204,13 +204,12 @@ test("a site whose server goes down gets the error page, and works again once it
 });
 
 test("a folder site is served with its content types, its index pages and nothing outside it", async () => {
-  const folder = new URL("./support/folder-site", import.meta.url).pathname;
-  // A link that leaves the folder, made here since the repository holds no links.
-  const outside = mkdtempSync(join(tmpdir(), "pushwren-outside-"));
-  writeFileSync(join(outside, "secret.txt"), "secret");
-  const link = join(folder, "leak.txt");
-  rmSync(link, { force: true });
-  symlinkSync(join(outside, "secret.txt"), link);
+  // A copy of the folder fixture with a link that leaves it, beside a file it must not reach.
+  const scratch = mkdtempSync(join(tmpdir(), "pushwren-folder-site-"));
+  const folder = join(scratch, "site");
+  cpSync(new URL("./support/folder-site", import.meta.url).pathname, folder, { recursive: true });
+  writeFileSync(join(scratch, "secret.txt"), "the secret content");
+  symlinkSync(join(scratch, "secret.txt"), join(folder, "leak.txt"));
   const playground = await startPlayground(["--site", folder]);
   try {
     const { page, site: view, webView, context } = await openPlayground(browser, playground, { ready: "h1" });
@@ -231,15 +230,14 @@ test("a folder site is served with its content types, its index pages and nothin
     assert.equal(sub.status, 301);
     assert.equal(sub.headers.location, "/sub/");
     for (const target of ["/missing.html", "/../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/sub/..%2f..%2fapp.js",
-                          "/leak.txt"]) {
+                          "/leak.txt", "/..%2fsecret.txt"]) {
       const refused = await rawGet(origin, target);
       assert.equal(refused.status, 404, target);
-      assert.doesNotMatch(refused.body, /secret|root:/, target);
+      assert.doesNotMatch(refused.body, /the secret content|root:/, target);
     }
   } finally {
     await playground.stop();
-    rmSync(link, { force: true });
-    rmSync(outside, { recursive: true, force: true });
+    rmSync(scratch, { recursive: true, force: true });
   }
 });
 

@@ -21,7 +21,7 @@ std::vector<boost::json::value> traceMessages(const std::vector<std::string>& me
   return kept;
 }
 
-TEST(PanelFeed, EachStepComesJustBeforeTheLinesItSetOff) {
+TEST(PanelFeed, EachStepSaysWhereItsLinesStart) {
   Simulation sim;
   PanelFeed feed(sim.host());
   feed.changes();
@@ -31,25 +31,35 @@ TEST(PanelFeed, EachStepComesJustBeforeTheLinesItSetOff) {
   feed.markStep({{"kind", "first"}});
   trace.add("first", 1);
   trace.add("first", 2);
-  feed.markStep({{"kind", "quiet"}});  // set nothing off
+  feed.markStep({{"kind", "quiet"}});  // sets nothing off
   feed.markStep({{"kind", "second"}});
   trace.add("second", 1);
 
   const auto got = traceMessages(feed.changes());
-  ASSERT_EQ(got.size(), 6u);
-  const std::vector<std::pair<std::string, std::int64_t>> shape{{"trace", start},     {"step", start + 1},
-                                                                {"trace", start + 1}, {"step", start + 3},
-                                                                {"step", start + 3},  {"trace", start + 3}};
-  for (std::size_t i = 0; i < shape.size(); ++i) {
-    EXPECT_EQ(got[i].at("type"), shape[i].first.c_str()) << i;
-    EXPECT_EQ(got[i].at("from"), shape[i].second) << i;
+  ASSERT_EQ(got.size(), 1u) << "one message for the tick";
+  EXPECT_EQ(got[0].at("from"), start);
+  EXPECT_EQ(got[0].at("lines").as_array().size(), 4u);
+  const auto& steps = got[0].at("steps").as_array();
+  ASSERT_EQ(steps.size(), 3u);
+  const std::vector<std::pair<const char*, std::int64_t>> expected{
+      {"first", start + 1}, {"quiet", start + 3}, {"second", start + 3}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(steps[i].at("source").at("kind"), expected[i].first) << i;
+    EXPECT_EQ(steps[i].at("from"), expected[i].second) << i;
   }
-  EXPECT_EQ(got[3].at("source").at("kind"), "quiet");
-  EXPECT_EQ(got[2].at("lines").as_array().size(), 2u);
 
-  // A tab that opens now sees the same, in the same order.
-  EXPECT_EQ(traceMessages(feed.snapshot()).size(), 6u);
+  // A tab that opens now sees the same.
+  const auto late = traceMessages(feed.snapshot());
+  ASSERT_EQ(late.size(), 1u);
+  EXPECT_EQ(late[0].at("steps").as_array().size(), 3u);
   EXPECT_TRUE(traceMessages(feed.changes()).empty()) << "nothing new";
+
+  // A step with no lines yet is sent on its own, so the panel shows it at once.
+  feed.markStep({{"kind", "third"}});
+  const auto alone = traceMessages(feed.changes());
+  ASSERT_EQ(alone.size(), 1u);
+  EXPECT_TRUE(alone[0].at("lines").as_array().empty());
+  EXPECT_EQ(alone[0].at("steps").as_array().size(), 1u);
 }
 
 }  // namespace

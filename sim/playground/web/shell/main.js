@@ -64,11 +64,8 @@ function handle(message) {
     case "notice":
       panel.notice(message.text);
       break;
-    case "step":
-      panel.showStep(message.source);
-      break;
     case "trace":
-      panel.appendTrace(message.from, message.lines);
+      panel.appendTrace(message.from, message.lines, message.steps ?? []);
       break;
     case "device":
       panel.showDevice(message.state);

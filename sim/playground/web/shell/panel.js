@@ -49,24 +49,30 @@ export class Panel {
     }
   }
 
-  // A step reached the device: the lines that follow are its effects, shown under it.
-  showStep(source) {
-    const group = element("div", "trace-step");
-    group.append(stepHeading(source));
-    this.#trace.append(group);
-    this.#group = group;
-  }
-
-  // Keeps the newest lines; each keeps its number.
-  appendTrace(from, lines) {
-    if (!this.#group) this.showStep(null);
-    const added = document.createDocumentFragment();
+  // Keeps the newest lines; each keeps its number. Each step that reached the device heads the
+  // lines it set off, from its "from" to the next step's.
+  appendTrace(from, lines, steps) {
+    let next = 0;
+    const startSteps = (index) => {
+      while (next < steps.length && steps[next].from <= index) {
+        const group = element("div", "trace-step");
+        group.append(stepHeading(steps[next++].source));
+        this.#trace.append(group);
+        this.#group = group;
+      }
+    };
     lines.forEach((line, i) => {
+      startSteps(from + i);
+      if (!this.#group) {
+        this.#group = element("div", "trace-step");
+        this.#group.append(stepHeading(null));
+        this.#trace.append(this.#group);
+      }
       const item = element("div", `trace-line ${effectKind(line)}`);
       item.append(element("span", "trace-number", String(from + i + 1)), element("span", "", JSON.stringify(line)));
-      added.append(item);
+      this.#group.append(item);
     });
-    this.#group.append(added);
+    startSteps(Number.POSITIVE_INFINITY);
     this.#shownLines += lines.length;
     while (this.#shownLines > TRACE_LINES_SHOWN) {
       const oldest = this.#trace.firstElementChild;

@@ -140,9 +140,10 @@ export class WebView {
   }
 
   #showOutside(url) {
-    this.#outside.url.textContent = url;
+    const named = url ?? "an address outside the site";
+    this.#outside.url.textContent = named;
     this.#outside.box.hidden = false;
-    this.#notice(`The device would open ${url}: outside the site, not shown`);
+    this.#notice(`The device would open ${named}: outside the site, not shown`);
   }
 
   #hideOutside() {
@@ -220,7 +221,8 @@ export class WebView {
       page = null;
     }
     if (!page || page.location.origin !== location.origin) {
-      this.#showOutside(this.#url);
+      // The page sent the frame away by script; where to is not for the shell to read.
+      this.#showOutside(null);
       return;
     }
     this.#watchLinks(page);
