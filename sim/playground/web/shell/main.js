@@ -2,7 +2,9 @@
 // the tab; the panel fires the push service's events and shows what happened.
 
 import { HostConnection } from "./connection.js";
+import { Composers } from "./compose.js";
 import { Panel } from "./panel.js";
+import { PhoneOverlays } from "./phone_overlays.js";
 import { NativeScreens } from "./screens.js";
 import { WebView } from "./web_view.js";
 
@@ -10,6 +12,22 @@ const $ = (id) => document.getElementById(id);
 
 const panel = new Panel();
 const screens = new NativeScreens($("native-screens"), (step) => panel.step(step));
+const composers = new Composers(panel);
+const overlays = new PhoneOverlays(
+  {
+    banners: $("banners"),
+    messages: $("in-app-messages"),
+    prompt: $("permission-prompt"),
+    promptAllow: $("prompt-allow"),
+    promptDeny: $("prompt-deny"),
+    home: $("home-screen"),
+    homeToggle: $("home-toggle"),
+    appIcon: $("app-icon"),
+    badge: $("app-badge"),
+    list: $("notification-list"),
+  },
+  (step) => panel.step(step),
+);
 const status = $("connection");
 
 function showConnection(text, kind) {
@@ -66,12 +84,16 @@ function handle(message) {
       break;
     case "step":
       panel.showStep(message.source);
+      overlays.stepSource(message.source);
       break;
     case "trace":
       panel.appendTrace(message.from, message.lines);
+      overlays.traceLines(message.lines);
       break;
     case "device":
       panel.showDevice(message.state);
+      composers.device(message.state);
+      overlays.device(message.state);
       break;
     case "screens":
       screens.show(message.screens);
