@@ -86,7 +86,6 @@ export class PhoneOverlays {
       this.#unlist(notification);
       this.#step(tapStep(notification));
     });
-    banner.setAttribute("aria-label", `Notification: ${notification.title ?? ""} ${notification.body ?? ""}`.trim());
     banner.append(element("span", "banner-app", "App · now"), element("strong", "banner-title", notification.title ?? ""),
       element("span", "banner-body", notification.body ?? ""));
     this.#parts.banners.prepend(banner);
