@@ -57,7 +57,7 @@ export class Composers {
   // The device's state: the permission switch and the message set follow it until edited.
   device(state) {
     const permission = document.querySelector(`input[name="permission"][value="${state.permission}"]`);
-    if (permission && document.activeElement?.name !== "permission") permission.checked = true;
+    if (permission) permission.checked = true;
     if (!this.#messagesEdited && state.inAppMessages) {
       const set = state.inAppMessages.map(({ shown, ...message }) => message);
       $("messages-json").value = JSON.stringify(set, null, 1);
