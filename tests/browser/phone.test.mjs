@@ -168,6 +168,25 @@ test("an in-app message whose trigger the page sets appears, and its buttons rea
   }
 });
 
+test("the soft prompt: its message asks for push with Allow, and the prompt's Allow opts the device in", async () => {
+  const playground = await startPlayground();
+  try {
+    const { page, webView, context } = await openPlayground(browser, playground);
+    const message = page.locator(".in-app-message");
+    await webView().evaluate(() => Pushwren.call("/iam/addTrigger", { key: "prompt_ios", value: "true" }));
+    await message.filter({ hasText: "Never miss a story" }).waitFor();
+    await message.locator(".in-app-button", { hasText: "Allow" }).click();
+    await message.waitFor({ state: "detached" });
+    await page.locator("#permission-prompt").waitFor();
+    await page.locator("#prompt-allow").click();
+    await page.locator("#device-state dd", { hasText: /^granted$/ }).waitFor();
+    await page.locator("#device-state dt", { hasText: "Opted in" }).locator("xpath=following-sibling::dd[1]", { hasText: "yes" }).waitFor();
+    await context.close();
+  } finally {
+    await playground.stop();
+  }
+});
+
 test("with auto-register and permission not asked, launch shows the prompt and Allow opts the page in", async () => {
   const playground = await startPlayground(["--config", configFile({ oneSignalV5AutoRegister: true })]);
   try {
