@@ -146,6 +146,7 @@ test("an in-app message whose trigger the page sets appears, and its buttons rea
     await message.waitFor();
     assert.equal(await message.locator(".in-app-title").textContent(), "Level 5 reached");
     assert.deepEqual(await message.locator(".in-app-button").allTextContents(), ["Claim the offer", "Tell me more", "Close"]);
+    assert.equal(await message.locator(".in-app-button").first().evaluate((b) => b === document.activeElement), true, "the message takes the keyboard");
     await page.locator("#device-state .chip", { hasText: 'level = "5"' }).waitFor();
     await screenshot(page, "phone-in-app-message");
 

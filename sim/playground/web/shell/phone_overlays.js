@@ -4,6 +4,7 @@
 // any other. Every text here is the page's or the push service's: it is set as text, never markup.
 
 const BANNER_SHOWN_MS = 5000;
+const BANNER_LEAVING_MS = 400; // the slide out in playground.css
 
 function element(tag, className, text) {
   const made = document.createElement(tag);
@@ -91,8 +92,24 @@ export class PhoneOverlays {
     this.#parts.banners.prepend(banner);
     this.#listed.unshift(notification);
     this.#drawList();
-    setTimeout(() => banner.classList.add("leaving"), BANNER_SHOWN_MS);
-    setTimeout(() => banner.remove(), BANNER_SHOWN_MS + 400);
+    // It goes after a few seconds, but not from under the pointer or the keyboard focus.
+    let timers = [];
+    const leaveSoon = () => {
+      timers.forEach(clearTimeout);
+      timers = [
+        setTimeout(() => banner.classList.add("leaving"), BANNER_SHOWN_MS),
+        setTimeout(() => banner.remove(), BANNER_SHOWN_MS + BANNER_LEAVING_MS),
+      ];
+    };
+    const stay = () => {
+      timers.forEach(clearTimeout);
+      banner.classList.remove("leaving");
+    };
+    banner.addEventListener("mouseenter", stay);
+    banner.addEventListener("focus", stay);
+    banner.addEventListener("mouseleave", leaveSoon);
+    banner.addEventListener("blur", leaveSoon);
+    leaveSoon();
   }
 
   #unlist(notification) {
@@ -129,11 +146,13 @@ export class PhoneOverlays {
     if (text === this.#messagesShown) return;
     this.#messagesShown = text;
     const layer = this.#parts.messages;
+    const before = new Set([...layer.querySelectorAll(".in-app-message")].map((card) => card.dataset.id));
     layer.replaceChildren();
     layer.hidden = messages.length === 0;
     // Each shown message stays until a closing button; the newest is on top.
     for (const message of messages) {
       const card = element("div", "in-app-message");
+      card.dataset.id = message.id;
       card.setAttribute("role", "dialog");
       card.setAttribute("aria-modal", "true");
       const titleId = `in-app-title-${layer.children.length}`;
@@ -147,5 +166,8 @@ export class PhoneOverlays {
       card.append(title, element("p", "in-app-body", message.body), buttons);
       layer.append(card);
     }
+    // A message that has just appeared takes the keyboard, as the device's own would.
+    const newest = layer.lastElementChild;
+    if (newest && !before.has(newest.dataset.id)) newest.querySelector("button")?.focus();
   }
 }
