@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <boost/json/array.hpp>
 #include <boost/json/serialize.hpp>
 
 namespace pushwren::sim::playground {
@@ -9,6 +10,23 @@ namespace {
 
 // A tab that opens late gets the newest lines only: the panel shows no more than these.
 constexpr std::size_t kSnapshotLines = 1000;
+
+// A message as the `sdk` step defines it, so the panel can show and edit the set.
+boost::json::object messageFields(const InAppMessage& message) {
+  boost::json::array buttons;
+  for (const auto& button : message.buttons) {
+    boost::json::object fields{{"text", button.text}, {"closes", button.closes}};
+    if (button.actionId) fields["actionId"] = *button.actionId;
+    if (button.url) fields["url"] = *button.url;
+    if (button.promptsForPush) fields["prompt"] = "push";
+    buttons.push_back(std::move(fields));
+  }
+  return {{"id", message.id},
+          {"trigger", boost::json::array{message.triggerKey, message.triggerValue}},
+          {"title", message.title},
+          {"body", message.body},
+          {"buttons", std::move(buttons)}};
+}
 
 }  // namespace
 
@@ -70,6 +88,14 @@ std::string PanelFeed::traceMessage(std::size_t from, std::size_t to, std::size_
 boost::json::object deviceState(ReferenceHost& host) {
   const auto sdk = host.sdk().state();
   const auto& config = host.config();
+  boost::json::array known;
+  for (const auto& message : sdk.inAppMessages) {
+    auto fields = messageFields(message);
+    fields["shown"] = sdk.shownMessageIds.contains(message.id);
+    known.push_back(std::move(fields));
+  }
+  boost::json::array onScreen;
+  for (const auto& message : sdk.displayedMessages) onScreen.push_back(messageFields(message));
   const auto text = [](const std::optional<std::string>& value) {
     return value ? boost::json::value(*value) : boost::json::value(nullptr);
   };
@@ -85,6 +111,10 @@ boost::json::object deviceState(ReferenceHost& host) {
       {"paused", sdk.paused},
       {"locationRequested", sdk.locationRequested},
       {"initialized", sdk.initialized},
+      {"permission", permissionName(sdk.permission)},
+      {"permissionPromptOpen", sdk.permissionPromptOpen},
+      {"inAppMessages", std::move(known)},
+      {"messagesOnScreen", std::move(onScreen)},
       {"badge", host.application().applicationIconBadgeNumber()},
       {"config",
        {{"oneSignalV5Enabled", config.oneSignalV5Enabled()},

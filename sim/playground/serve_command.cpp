@@ -117,6 +117,40 @@ boost::json::object builtInConfig(unsigned short port) {
   };
 }
 
+// The device a person meets: notifications not asked for yet, and two in-app messages, one the
+// soft prompt's trigger shows with a button that asks for push, one the demo page's trigger form
+// shows as it stands.
+boost::json::object builtInDevice() {
+  return boost::json::parse(R"({
+    "permission": "prompt",
+    "inAppMessages": [
+      {"id": "soft-prompt", "trigger": ["prompt_ios", "true"],
+       "title": "Never miss a story",
+       "body": "Allow notifications to hear of breaking news as it happens.",
+       "buttons": [{"text": "Allow", "actionId": "allow", "prompt": "push"},
+                   {"text": "Not now", "actionId": "later"}]},
+      {"id": "level-five", "trigger": ["level", "5"],
+       "title": "Level 5 reached",
+       "body": "Readers at level 5 get a month of the premium edition free.",
+       "buttons": [{"text": "Claim the offer", "actionId": "claim", "url": "https://example.com/offer"},
+                   {"text": "Tell me more", "actionId": "more", "closes": false},
+                   {"text": "Close"}]}
+    ]
+  })").as_object();
+}
+
+// Sets the simulated SDK's state as the `sdk` step does.
+bool setDevice(Simulation& sim, const boost::json::object& state, std::ostream& err) {
+  const boost::json::object step{{"do", "sdk"}, {"set", state}};
+  try {
+    findStep("sdk")->handler(sim, StepFields(step));
+    return true;
+  } catch (const StepError& e) {
+    err << "built-in device: " << e.what() << '\n';
+    return false;
+  }
+}
+
 // The playground's own web files: installed beside the executable
 // (<prefix>/bin/pushwren-sim, <prefix>/share/pushwren/playground), or else the source tree's.
 std::filesystem::path webFiles() {
@@ -210,6 +244,7 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   if (!configure(sim, builtInConfig(server.port()), "built-in configuration", err)) return 2;
   if (configFile && !configure(sim, *configFile, *options->configFile, err)) return 2;
+  if (!setDevice(sim, builtInDevice(), err)) return 2;
   sim.host().launch(std::nullopt);
   playground.startPublishing();
 

@@ -50,6 +50,8 @@ test("Pushwren.call sets and reads tags", async () => {
 });
 
 test("commands without an answer resolve with undefined, and each call gets its own answer", async () => {
+  // The playground's device starts with notifications not asked; here "/register" opts in at once.
+  await playground.step({ do: "sdk", set: { permission: "granted" } });
   const answers = await inPage(() =>
     Promise.all([
       Pushwren.call("/register"),

@@ -7,6 +7,8 @@
 
 #include "sim/playground/panel_feed.h"
 #include "sim/scenario/simulation.h"
+#include "sim/scenario/step_fields.h"
+#include "sim/scenario/step_table.h"
 
 namespace pushwren::sim::playground {
 namespace {
@@ -60,6 +62,43 @@ TEST(PanelFeed, EachStepSaysWhereItsLinesStart) {
   ASSERT_EQ(alone.size(), 1u);
   EXPECT_TRUE(alone[0].at("lines").as_array().empty());
   EXPECT_EQ(alone[0].at("steps").as_array().size(), 1u);
+}
+
+void runStep(Simulation& sim, std::string_view text) {
+  const auto step = boost::json::parse(text).as_object();
+  sim.runStep(findStep(step.at("do").as_string())->handler, StepFields(step));
+}
+
+// What the phone draws comes from the device state: the open prompt, the messages on screen with
+// their buttons, and the set the panel edits, each marked once shown.
+TEST(DeviceState, CarriesThePromptAndTheInAppMessages) {
+  Simulation sim;
+  runStep(sim, R"({"do": "sdk", "set": {"permission": "prompt", "inAppMessages": [
+    {"id": "ask", "trigger": ["prompt_ios", "true"], "title": "T", "body": "B",
+     "buttons": [{"text": "Allow", "prompt": "push"}, {"text": "More", "actionId": "more", "url": "https://a/", "closes": false}]},
+    {"id": "later", "trigger": ["level", 5], "title": "L", "body": "", "buttons": []}]}})");
+  auto& sdk = sim.host().sdk();
+  sdk.addTrigger("prompt_ios", "true");
+  sdk.optIn();
+
+  const auto state = deviceState(sim.host());
+  EXPECT_EQ(state.at("permission"), "prompt");
+  EXPECT_EQ(state.at("permissionPromptOpen"), true);
+  EXPECT_EQ(state.at("messagesOnScreen"), boost::json::parse(R"([{"id": "ask", "trigger": ["prompt_ios", "true"],
+    "title": "T", "body": "B", "buttons": [{"text": "Allow", "closes": true, "prompt": "push"},
+    {"text": "More", "closes": false, "actionId": "more", "url": "https://a/"}]}])"));
+  const auto& known = state.at("inAppMessages").as_array();
+  ASSERT_EQ(known.size(), 2u);
+  EXPECT_EQ(known[0].at("shown"), true);
+  EXPECT_EQ(known[1].at("shown"), false);
+  EXPECT_EQ(known[1].at("trigger"), boost::json::parse(R"(["level", 5])"));
+
+  ASSERT_TRUE(sdk.answerPermissionPrompt(false));
+  ASSERT_TRUE(sdk.pressInAppMessageButton("ask", 0));
+  const auto after = deviceState(sim.host());
+  EXPECT_EQ(after.at("permission"), "denied");
+  EXPECT_EQ(after.at("permissionPromptOpen"), false);
+  EXPECT_TRUE(after.at("messagesOnScreen").as_array().empty());
 }
 
 }  // namespace

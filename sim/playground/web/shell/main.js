@@ -2,7 +2,9 @@
 // the tab; the panel fires the push service's events and shows what happened.
 
 import { HostConnection } from "./connection.js";
+import { Composers } from "./compose.js";
 import { Panel } from "./panel.js";
+import { PhoneOverlays } from "./phone_overlays.js";
 import { NativeScreens } from "./screens.js";
 import { WebView } from "./web_view.js";
 
@@ -10,6 +12,22 @@ const $ = (id) => document.getElementById(id);
 
 const panel = new Panel();
 const screens = new NativeScreens($("native-screens"), (step) => panel.step(step));
+const composers = new Composers(panel);
+const overlays = new PhoneOverlays(
+  {
+    banners: $("banners"),
+    messages: $("in-app-messages"),
+    prompt: $("permission-prompt"),
+    promptAllow: $("prompt-allow"),
+    promptDeny: $("prompt-deny"),
+    home: $("home-screen"),
+    homeToggle: $("home-toggle"),
+    appIcon: $("app-icon"),
+    badge: $("app-badge"),
+    list: $("notification-list"),
+  },
+  (step) => panel.step(step),
+);
 const status = $("connection");
 
 function showConnection(text, kind) {
@@ -64,11 +82,22 @@ function handle(message) {
     case "notice":
       panel.notice(message.text);
       break;
-    case "trace":
-      panel.appendTrace(message.from, message.lines, message.steps ?? []);
+    case "trace": {
+      const steps = message.steps ?? [];
+      panel.appendTrace(message.from, message.lines, steps);
+      // The phone hears each step before the lines it set off, as they happened.
+      let next = 0;
+      message.lines.forEach((line, i) => {
+        while (next < steps.length && steps[next].from <= message.from + i) overlays.stepSource(steps[next++].source);
+        overlays.traceLines([line]);
+      });
+      while (next < steps.length) overlays.stepSource(steps[next++].source);
       break;
+    }
     case "device":
       panel.showDevice(message.state);
+      composers.device(message.state);
+      overlays.device(message.state);
       break;
     case "screens":
       screens.show(message.screens);

@@ -1,15 +1,10 @@
 // The device panel: fires the push service's events as scenario steps, and shows the simulated
 // device's state, the trace and what the host refused.
 
+import { parseMap } from "./compose.js";
 import { applyStep } from "./steps.js";
 
-const TAP_PRESETS = {
-  data: { story: 7, title: "Match report" },
-  page: { u: "/?story=7" },
-  web: { targetUrl: "https://example.com/news/today" },
-  script: { u: "javascript:alert(document.cookie)" },
-  none: null,
-};
+const PERMISSION_NAMES = { granted: "granted", prompt: "not asked yet", denied: "denied" };
 
 const TRACE_LINES_SHOWN = 1000;
 
@@ -33,20 +28,26 @@ export class Panel {
 
   constructor() {
     this.#wireForms();
-    this.#showPreset("data");
+    $("notices-clear").addEventListener("click", () => this.clearNotices());
   }
 
-  // Applies a step and says how it went under the forms.
-  async step(step) {
-    this.#say(`${step.do}…`, "busy");
+  // Applies a step and says how it went in `status`, beside the control that sent it (touches on
+  // the phone say it beside the "Any step" box). Answers the step's lines, or null when refused.
+  async step(step, status = this.#status) {
+    this.say(status, `${step.do}…`, "busy");
     try {
       const lines = await applyStep(step);
-      this.#say(`${step.do}: ${lines.length} trace line${lines.length === 1 ? "" : "s"}`, "ok");
+      this.say(status, `${step.do}: ${lines.length} trace line${lines.length === 1 ? "" : "s"}`, "ok");
       return lines;
     } catch (e) {
-      this.#say(`${step.do}: ${e.message}`, "error");
+      this.say(status, `${step.do}: ${e.message}`, "error");
       return null;
     }
+  }
+
+  say(status, text, kind) {
+    status.textContent = text;
+    status.className = `step-status ${kind}`;
   }
 
   // Keeps the newest lines; each keeps its number. Each step that reached the device heads the
@@ -101,9 +102,19 @@ export class Panel {
 
   notice(text) {
     this.#notices.querySelector(".empty")?.remove();
-    const item = element("li", "notice", text);
+    const item = element("li", "notice");
+    const now = new Date();
+    const time = element("time", "notice-time", now.toLocaleTimeString([], { hour12: false }));
+    time.dateTime = now.toISOString();
+    item.append(time, element("span", "notice-text", text));
     this.#notices.prepend(item);
     while (this.#notices.children.length > 20) this.#notices.lastElementChild.remove();
+    $("notices-clear").hidden = false;
+  }
+
+  clearNotices() {
+    this.#notices.replaceChildren(element("li", "empty", "Nothing refused."));
+    $("notices-clear").hidden = true;
   }
 
   showDevice(state) {
@@ -116,12 +127,13 @@ export class Panel {
       ["App id", state.config.oneSignalV5AppId ?? "none"],
       ["Subscription", `${subscription.id ?? "no id"} · ${subscription.token ?? "no token"}`],
       ["Opted in", yesNo(subscription.optedIn)],
+      ["Permission", PERMISSION_NAMES[state.permission] ?? String(state.permission)],
       ["Consent", `${state.consentRequired ? "required" : "not required"} · ${state.consentGiven ? "given" : "not given"}`],
       ["OneSignal id", state.onesignalId ?? "none"],
       ["External id", state.externalId ?? "none"],
       ["Tags", chips(state.tags)],
       ["Triggers", chips(state.triggers)],
-      ["In-app messages", state.paused ? "paused" : "running"],
+      ["In-app messages", `${state.paused ? "paused" : "running"}${(state.messagesOnScreen ?? []).length ? ` · showing ${state.messagesOnScreen.map((m) => m.id).join(", ")}` : ""}`],
       ["Foreground", state.config.oneSignalV5ForegroundNotificationsEnabled ? "shown" : "hidden"],
       ["Badge", String(state.badge)],
       ["Location asked", yesNo(state.locationRequested)],
@@ -130,43 +142,34 @@ export class Panel {
     for (const [name, value] of rows) {
       list.append(element("dt", "", name));
       const cell = element("dd");
-      if (typeof value === "string") cell.textContent = value;
-      else cell.append(value);
+      // A long value is cut to its line; the whole is in the tooltip and in what is copied.
+      if (typeof value === "string") {
+        cell.className = "cut";
+        cell.textContent = value;
+        cell.title = value;
+      } else {
+        cell.append(value);
+      }
       list.append(cell);
     }
   }
 
-  #say(text, kind) {
-    this.#status.textContent = text;
-    this.#status.className = `step-status ${kind}`;
-  }
-
-  #showPreset(name) {
-    const data = TAP_PRESETS[name];
-    $("tap-data").value = data ? JSON.stringify(data, null, 1).replace(/\n\s*/g, " ") : "";
-    $("tap-data").disabled = data === null;
-  }
-
   #wireForms() {
+    // Each form says how its step went in its own status line.
     const submit = (id, makeStep) =>
       $(id).addEventListener("submit", (event) => {
         event.preventDefault();
+        const status = $(id).querySelector(".step-status");
         let step;
         try {
           step = makeStep();
         } catch (e) {
-          this.#say(e.message, "error");
+          this.say(status, e.message, "error");
           return;
         }
-        this.step(step);
+        this.step(step, status);
       });
 
-    $("tap-preset").addEventListener("change", (event) => this.#showPreset(event.target.value));
-    submit("tap-form", () => {
-      if ($("tap-preset").value === "none") return { do: "notificationClick" };
-      return { do: "notificationClick", additionalData: parseObject($("tap-data").value, "The custom data") };
-    });
-    submit("foreground-form", () => ({ do: "notificationWillDisplay" }));
     submit("in-app-form", () => {
       const step = { do: "inAppMessageClick", closingMessage: $("in-app-closing").checked };
       if ($("in-app-url").value) step.url = $("in-app-url").value;
@@ -179,28 +182,23 @@ export class Panel {
       if ($("subscription-token").value) current.token = $("subscription-token").value;
       return { do: "subscriptionChanged", current };
     });
-    $("tracking-allow").addEventListener("click", () => this.step({ do: "trackingStatus", object: true }));
-    $("tracking-deny").addEventListener("click", () => this.step({ do: "trackingStatus", object: false }));
-    submit("step-form", () => parseObject($("step-json").value, "The step"));
+    const tracking = $("tracking-status");
+    $("tracking-allow").addEventListener("click", () => this.step({ do: "trackingStatus", object: true }, tracking));
+    $("tracking-deny").addEventListener("click", () => this.step({ do: "trackingStatus", object: false }, tracking));
+    submit("step-form", () => parseMap($("step-json").value, "The step"));
   }
-}
-
-function parseObject(text, what) {
-  let value;
-  try {
-    value = JSON.parse(text);
-  } catch (e) {
-    throw new Error(`${what} is not JSON: ${e.message}`);
-  }
-  if (value === null || typeof value !== "object" || Array.isArray(value)) throw new Error(`${what} must be a JSON object`);
-  return value;
 }
 
 function chips(map) {
   const keys = Object.keys(map);
   if (keys.length === 0) return "none";
   const list = element("span", "chips");
-  for (const key of keys) list.append(element("span", "chip", `${key} = ${JSON.stringify(map[key])}`));
+  for (const key of keys) {
+    const text = `${key} = ${JSON.stringify(map[key])}`;
+    const chip = element("span", "chip", text);
+    chip.title = text;
+    list.append(chip);
+  }
   return list;
 }
 

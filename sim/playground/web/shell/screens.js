@@ -25,8 +25,11 @@ export class NativeScreens {
     if (text === this.#shown) return;
     this.#shown = text;
     const scrolls = [...this.#area.querySelectorAll(".sheet-body")].map((body) => body.scrollTop);
+    // A redraw after a switch's step must not drop the keyboard user out of the list.
+    const focused = this.#area.contains(document.activeElement) ? document.activeElement.dataset.focusKey : undefined;
     this.#area.replaceChildren(...screens.map((screen) => this.#screen(screen)));
     this.#area.querySelectorAll(".sheet-body").forEach((body, i) => (body.scrollTop = scrolls[i] ?? 0));
+    if (focused) [...this.#area.querySelectorAll("[data-focus-key]")].findLast((e) => e.dataset.focusKey === focused)?.focus();
     this.#area.classList.toggle("showing", screens.length > 0);
   }
 
@@ -36,6 +39,8 @@ export class NativeScreens {
     const sheet = element("div", "sheet");
     sheet.setAttribute("role", "dialog");
     sheet.setAttribute("aria-modal", "true");
+    const heading = screen.views.find((view) => view.class === "UILabel" && !view.hidden);
+    sheet.setAttribute("aria-label", heading?.text || "Screen");
     const header = element("div", "sheet-header");
     const body = element("div", "sheet-body");
     for (const view of screen.views) {
@@ -58,6 +63,7 @@ export class NativeScreens {
         const button = element("button", "ui-button", view.title);
         button.type = "button";
         button.dataset.identifier = view.identifier;
+        button.dataset.focusKey = `button ${view.identifier}`;
         button.addEventListener("click", () => this.#step({ do: "tap", button: view.identifier }));
         return button;
       }
@@ -99,6 +105,7 @@ export class NativeScreens {
           const toggle = element("input", "ui-switch");
           toggle.type = "checkbox";
           toggle.setAttribute("role", "switch");
+          toggle.dataset.focusKey = `switch ${sectionIndex} ${rowIndex}`;
           toggle.checked = row.on;
           toggle.addEventListener("change", () =>
             this.#step({ do: "switch", section: sectionIndex, row: rowIndex, on: toggle.checked }),
@@ -118,6 +125,7 @@ export class NativeScreens {
     const backdrop = element("div", "alert-backdrop");
     const box = element("div", "alert");
     box.setAttribute("role", "alertdialog");
+    box.setAttribute("aria-label", alert.title ?? alert.message ?? "Alert");
     if (alert.title !== null) box.append(element("h4", "alert-title", alert.title));
     if (alert.message !== null) box.append(element("p", "alert-message", alert.message));
     const buttons = element("div", "alert-buttons");
