@@ -24,7 +24,7 @@ void TabHost::relaunched() {
   for (auto& [id, tab] : tabs_) {
     mark(tabSource("relaunch", id));
     tab.runner = std::make_shared<TabRunner>(host_.trace(), id, tab.page);
-    tab.screensSent = "[]";
+    tab.screensSent.clear();
     readopt(tab);
     send(tab, relaunchedMessage());
     loadRunner(id);

@@ -2,8 +2,11 @@
 // the tab; the panel fires the push service's events and shows what happened.
 
 import { HostConnection } from "./connection.js";
+import { wireDeviceLife } from "./device_life.js";
 import { Panel } from "./panel.js";
 import { NativeScreens } from "./screens.js";
+import { wireSessionSaving } from "./session.js";
+import { TraceView } from "./trace_view.js";
 import { WebView } from "./web_view.js";
 
 const $ = (id) => document.getElementById(id);
@@ -11,6 +14,9 @@ const $ = (id) => document.getElementById(id);
 const panel = new Panel();
 const screens = new NativeScreens($("native-screens"), (step) => panel.step(step));
 const status = $("connection");
+wireDeviceLife(panel);
+wireSessionSaving(panel);
+new TraceView(panel);
 
 function showConnection(text, kind) {
   status.textContent = text;
@@ -54,6 +60,10 @@ function handle(message) {
       break;
     case "call":
       webView.callFunctions(message.functions, message.data);
+      break;
+    case "relaunched":
+      // The new process's web view starts at the site's start page; its load is the first one.
+      webView.home();
       break;
     case "navigate":
       webView.navigate(message.url);

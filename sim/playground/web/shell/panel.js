@@ -30,6 +30,8 @@ export class Panel {
   #scrollPending = false;
   #group = null;
   #shownLines = 0;
+  // Whether the trace scrolls to each new line; off while the person reads (trace_view.js).
+  following = true;
 
   constructor() {
     this.#wireForms();
@@ -59,7 +61,7 @@ export class Panel {
 
   // Keeps the newest lines; each keeps its number.
   appendTrace(from, lines) {
-    if (!this.#group) this.showStep(null);
+    if (!this.#group?.isConnected) this.showStep(null);
     const added = document.createDocumentFragment();
     lines.forEach((line, i) => {
       const item = element("div", `trace-line ${effectKind(line)}`);
@@ -81,7 +83,15 @@ export class Panel {
     this.#scrollSoon();
   }
 
+  // Empties the trace's view; the device's record keeps every line.
+  clearTrace() {
+    this.#trace.replaceChildren();
+    this.#group = null;
+    this.#shownLines = 0;
+  }
+
   #scrollSoon() {
+    if (!this.following) return;
     // Scrolling in the next frame lays the list out once, with the frame, not in the middle of
     // the page's own work.
     if (!this.#scrollPending) {
@@ -91,6 +101,11 @@ export class Panel {
         this.#trace.scrollTop = this.#trace.scrollHeight;
       });
     }
+  }
+
+  // Says under the forms why a step could not be made.
+  showError(text) {
+    this.#say(text, "error");
   }
 
   notice(text) {
@@ -179,7 +194,7 @@ export class Panel {
   }
 }
 
-function parseObject(text, what) {
+export function parseObject(text, what) {
   let value;
   try {
     value = JSON.parse(text);
@@ -224,9 +239,11 @@ function stepHeading(source) {
       heading.append(element("span", "step-by", `${source.tab} ·`), element("span", "step-path", "page loaded"),
         element("span", "step-data", source.url ?? ""));
       break;
-    default:
+    default: {
+      const what = { open: "tab opened", close: "tab closed", relaunch: "runner of the new process" };
       heading.append(element("span", "step-by", `${source.tab} ·`),
-        element("span", "step-path", source.kind === "open" ? "tab opened" : "tab closed"));
+        element("span", "step-path", what[source.kind] ?? source.kind));
+    }
   }
   return heading;
 }
