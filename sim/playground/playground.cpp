@@ -97,7 +97,7 @@ void Playground::applyStep(std::string_view body, std::string_view by, std::func
 
 void Playground::ranStep(std::string_view by, const boost::json::object& step, std::size_t firstLine) {
   panel_.markStep(stepSource(by, step), firstLine);
-  session_.record(step, firstLine);
+  session_.record(step, firstLine, by);
   // The old process's runners are gone with it; each tab's page belongs to the new one.
   const auto* kind = step.if_contains("do");
   if (kind && kind->is_string() && kind->get_string() == "relaunch") tabs_.relaunched();

@@ -36,8 +36,12 @@ std::optional<std::string> SessionRecord::writeTo(const std::filesystem::path& s
   return std::nullopt;
 }
 
-void SessionRecord::record(const boost::json::object& step, std::size_t firstLine) {
+void SessionRecord::record(const boost::json::object& step, std::size_t firstLine, std::string_view by) {
   recordDownloads(firstLine);
+  // Only a name made of plain characters: a comment line must stay one line.
+  if (!by.empty() && by.find_first_not_of("abcdefghijklmnopqrstuvwxyz-") == std::string_view::npos) {
+    append("# by " + std::string(by) + '\n');
+  }
   append(step);
   flushTrace();
 }
@@ -80,7 +84,10 @@ void SessionRecord::recordDownloads(std::size_t firstLine) {
 }
 
 void SessionRecord::append(const boost::json::object& step) {
-  const auto line = withServer(boost::json::serialize(step)) + '\n';
+  append(withServer(boost::json::serialize(step)) + '\n');
+}
+
+void SessionRecord::append(const std::string& line) {
   steps_ += line;
   if (stepsFile_.is_open()) stepsFile_ << line << std::flush;
 }

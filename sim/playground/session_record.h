@@ -42,8 +42,9 @@ class SessionRecord {
   // when a file cannot be opened.
   std::optional<std::string> writeTo(const std::filesystem::path& steps, const std::filesystem::path& trace);
 
-  // A step that reached the device; its trace lines began at `firstLine`.
-  void record(const boost::json::object& step, std::size_t firstLine);
+  // A step that reached the device; its trace lines began at `firstLine`. `by` names who sent a
+  // step that does not say so itself ("panel", "script"); it is kept as a comment line above it.
+  void record(const boost::json::object& step, std::size_t firstLine, std::string_view by = {});
   // Writes the trace lines that came since (downloads finish on their own time).
   void flushTrace();
 
@@ -53,6 +54,7 @@ class SessionRecord {
 
  private:
   void recordDownloads(std::size_t firstLine);
+  void append(const std::string& line);
   void append(const boost::json::object& step);
   std::string withServer(std::string text) const;
 

@@ -95,7 +95,8 @@ test("a session of page calls, panel steps, the subscriptions screen and a relau
 
     const steps = await session(playground, "session.jsonl");
     const trace = await session(playground, "session.trace");
-    const kinds = steps.trim().split("\n").map((line) => JSON.parse(line).do);
+    const kinds = steps.trim().split("\n").filter((line) => !line.startsWith("#")).map((line) => JSON.parse(line).do);
+    assert.match(steps, /^# by panel\n\{"do":"notificationWillDisplay"\}$/m, "a panel step says who sent it");
     for (const kind of ["config", "launch", "runnerDidLoad", "runnerWillAppear", "bridge", "navigationFinished",
       "notificationWillDisplay", "serve", "switch", "tap", "relaunch"]) {
       assert.ok(kinds.includes(kind), `the session records ${kind}: ${kinds}`);

@@ -40,8 +40,8 @@ TEST_F(SessionRecordTest, ThePlaygroundsAddressReadsServerInStepsAndTrace) {
   const boost::json::object config{
       {"do", "config"}, {"set", {{"oneSignalV5TagsJsonUrl", "http://127.0.0.1:8123/__pushwren/manifest.json"}}}};
   trace.add("log", "from http://127.0.0.1:8123/x");
-  record.record(config, 0);
-  EXPECT_EQ(record.steps(), R"({"do":"config","set":{"oneSignalV5TagsJsonUrl":"http://{server}/__pushwren/manifest.json"}})"
+  record.record(config, 0, "script");
+  EXPECT_EQ(record.steps(), "# by script\n" R"({"do":"config","set":{"oneSignalV5TagsJsonUrl":"http://{server}/__pushwren/manifest.json"}})"
                             "\n");
   EXPECT_EQ(record.traceText(), R"(["log","from http://{server}/x"])" "\n");
 }

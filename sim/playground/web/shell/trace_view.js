@@ -19,6 +19,7 @@ export class TraceView {
     // Scrolling up pauses following; scrolling back to the end resumes it.
     this.#trace.addEventListener("wheel", () => requestAnimationFrame(() => this.#followIfAtEnd()));
     this.#trace.addEventListener("keyup", () => this.#followIfAtEnd());
+    this.#trace.addEventListener("pointerup", () => this.#followIfAtEnd());
     $("trace-clear").addEventListener("click", () => panel.clearTrace());
     $("trace-copy").addEventListener("click", () => this.#copy());
     // New lines are filtered as they come.
