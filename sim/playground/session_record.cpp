@@ -64,11 +64,12 @@ std::string SessionRecord::traceText() const {
 // The replay's server must answer what the playground answered, before the step asks for it.
 void SessionRecord::recordDownloads(std::size_t firstLine) {
   if (ownAddress_.empty()) return;
-  const auto own = "http://" + ownAddress_ + "/";
   for (const auto& line : trace_.textLines(firstLine)) {
     const auto url = downloadURL(line);
-    if (!url || !url->starts_with(own)) continue;
-    auto path = url->substr(own.size() - 1);
+    if (!url) continue;
+    const auto own = withServer(*url);
+    if (!own.starts_with("http://{server}/")) continue;
+    auto path = own.substr(std::string_view("http://{server}").size());
     path = path.substr(0, path.find_first_of("?#"));
     const auto file = served_ ? served_(path) : std::nullopt;
     if (!file) continue;
@@ -92,8 +93,13 @@ void SessionRecord::append(const std::string& line) {
   if (stepsFile_.is_open()) stepsFile_ << line << std::flush;
 }
 
+// The playground answers to both of its names.
 std::string SessionRecord::withServer(std::string text) const {
+  if (ownAddress_.empty()) return text;
   replaceAll(text, ownAddress_, "{server}");
+  if (const auto colon = ownAddress_.rfind(':'); colon != std::string::npos) {
+    replaceAll(text, "localhost" + ownAddress_.substr(colon), "{server}");
+  }
   return text;
 }
 

@@ -36,7 +36,7 @@ class SessionRecord {
  public:
   SessionRecord(Trace& trace, ServedFileLookup served) : trace_(trace), served_(std::move(served)) {}
 
-  // "127.0.0.1:PORT" of the playground's own server.
+  // "127.0.0.1:PORT" of the playground's own server (localhost:PORT names it too).
   void setOwnAddress(std::string address) { ownAddress_ = std::move(address); }
   // Writes the session to these files from now on, the steps so far included. Returns why not
   // when a file cannot be opened.

@@ -49,7 +49,7 @@ TEST_F(SessionRecordTest, ThePlaygroundsAddressReadsServerInStepsAndTrace) {
 TEST_F(SessionRecordTest, ADownloadFromThePlaygroundIsServedBeforeTheStepThatStartedIt) {
   downloadStep("http://127.0.0.1:8123/__pushwren/manifest.json?v=2");
   // The same answer again needs no step; a changed one does; others' servers are not ours.
-  downloadStep("http://127.0.0.1:8123/__pushwren/manifest.json");
+  downloadStep("http://localhost:8123/__pushwren/manifest.json");
   files["/__pushwren/manifest.json"].body = R"({"v":2})";
   downloadStep("http://127.0.0.1:8123/__pushwren/manifest.json");
   downloadStep("http://127.0.0.1:9999/__pushwren/manifest.json");
