@@ -26,9 +26,6 @@ std::optional<std::string> Playground::startSession(std::string ownAddress,
                                                     const std::optional<std::filesystem::path>& recordDir) {
   session_.setOwnAddress(std::move(ownAddress));
   if (!recordDir) return std::nullopt;
-  std::error_code ec;
-  std::filesystem::create_directories(*recordDir, ec);
-  if (ec) return recordDir->string() + ": cannot be made: " + ec.message();
   const auto name = "device-" + std::string(kDeviceId);
   return session_.writeTo(*recordDir / (name + ".jsonl"), *recordDir / (name + ".trace"));
 }

@@ -50,7 +50,8 @@ class Playground {
   void applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer);
 
   // The session's record starts: the playground's own address, written "{server}", and the
-  // folder it is written into as it goes (`serve --record`). Returns why it cannot be written.
+  // folder, already made, it is written into as it goes (`serve --record`). Returns why it
+  // cannot be written.
   std::optional<std::string> startSession(std::string ownAddress,
                                           const std::optional<std::filesystem::path>& recordDir);
   // A step applied at the start (the configuration, the launch), for the session's record.

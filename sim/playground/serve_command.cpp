@@ -193,6 +193,16 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     return 2;
   }
 
+  if (options->recordDir) {
+    std::error_code ec;
+    std::filesystem::create_directories(*options->recordDir, ec);
+    if (ec) {
+      err << "pushwren-sim serve: --record " << options->recordDir->string() << ": cannot be made: " << ec.message()
+          << '\n';
+      return 2;
+    }
+  }
+
   const auto web = webFiles();
   auto site = chosenSite(options->site, web, err);
   if (!site) return 2;
