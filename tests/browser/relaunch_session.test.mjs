@@ -108,6 +108,18 @@ test("a session of page calls, panel steps, the subscriptions screen and a relau
     const replayed = await replay(steps, trace);
     assert.equal(replayed.code, 0, replayed.stderr);
 
+    // "Save session" downloads the same pair under the name given.
+    const downloads = [];
+    page.on("download", (download) => downloads.push(download));
+    await page.locator("#session-name").fill("my run");
+    await page.locator("#session-form button[type=submit]").click();
+    await until(() => downloads.length === 2, "the two downloads");
+    const saved = {};
+    for (const download of downloads) saved[download.suggestedFilename()] = readFileSync(await download.path(), "utf8");
+    assert.deepEqual(Object.keys(saved).sort(), ["my-run.jsonl", "my-run.trace"]);
+    assert.equal(saved["my-run.trace"], trace);
+    assert.ok(saved["my-run.jsonl"].startsWith(steps), "the steps so far, and any the saving itself caused");
+
     // The record written as it went holds the same, once the last lines are flushed.
     const written = () => [join(recordDir, "device-1.jsonl"), join(recordDir, "device-1.trace")].map((f) => readFileSync(f, "utf8"));
     await until(() => JSON.stringify(written()) === JSON.stringify([steps, trace]), "the record on disk");
