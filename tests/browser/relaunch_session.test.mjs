@@ -135,7 +135,7 @@ test("a session of page calls, panel steps, the subscriptions screen and a relau
 test("the trace view filters, pauses following, clears the view and keeps the record", async () => {
   const playground = await startPlayground();
   try {
-    const { page } = await openPlayground(browser, playground);
+    const { context, page } = await openPlayground(browser, playground);
     await page.locator("#foreground-form button[type=submit]").click();
     await page.locator("#step-status.ok").waitFor();
 
@@ -143,6 +143,13 @@ test("the trace view filters, pauses following, clears the view and keeps the re
     const shown = page.locator(".trace-step:not([hidden])");
     assert.equal(await shown.count(), 1);
     assert.match(await shown.locator(".step-source").textContent(), /notificationWillDisplay/);
+    await context.grantPermissions(["clipboard-read", "clipboard-write"]);
+    await page.locator("#trace-copy").click();
+    await page.locator("#notices .notice", { hasText: "Copied" }).waitFor();
+    const copied = traceLines(await page.evaluate(() => navigator.clipboard.readText()));
+    const shownLines = (await shown.locator(".trace-line span:last-child").allTextContents()).map((t) => JSON.parse(t));
+    assert.deepEqual(copied, shownLines, "only the lines the filter shows");
+    assert.ok(copied.length < (await page.locator("#trace .trace-line").count()));
     await page.locator("#trace-filter").fill("");
 
     // Enough lines to scroll: following keeps the newest in view.
