@@ -1,6 +1,6 @@
 // pushwren-sim: the reference host, run from the command line.
 //   pushwren-sim run FILE [--expect TRACE]
-//   pushwren-sim serve [--port N] [--config FILE] [--manifest FILE] [--site URL|FOLDER]
+//   pushwren-sim serve [--port N] [--config FILE] [--manifest FILE] [--site URL|FOLDER] [--record DIR]
 //   pushwren-sim steps
 #include <iostream>
 #include <optional>
@@ -15,7 +15,7 @@ namespace {
 
 int usage() {
   std::cerr << "usage: pushwren-sim run FILE [--expect TRACE]\n"
-               "       pushwren-sim serve [--port N] [--config FILE] [--manifest FILE] [--site URL|FOLDER]\n"
+               "       pushwren-sim serve [--port N] [--config FILE] [--manifest FILE] [--site URL|FOLDER] [--record DIR]\n"
                "       pushwren-sim steps\n";
   return 2;
 }

@@ -177,6 +177,7 @@ void HttpSession::ownRoute(const Request& request) {
     response.set(http::field::allow, "GET, HEAD");
     return write(std::move(response));
   }
+  if (path.starts_with("/__pushwren/devices/")) return serveSession(request);
   if (path == "/__pushwren/site.json") {
     return write(ownResponse(http::status::ok, request.version(), request.keep_alive(), "application/json",
                              boost::json::serialize(playground_.siteDescription())));
@@ -204,6 +205,32 @@ void HttpSession::answerStep(const Request& request) {
     self->write(ownResponse(static_cast<http::status>(answer.status), version, keepAlive, "application/json",
                             std::move(answer.body)));
   });
+}
+
+// /__pushwren/devices/ID/session.jsonl and .../session.trace: the device's session so far.
+void HttpSession::serveSession(const Request& request) {
+  auto rest = pathOf(request).substr(std::string_view("/__pushwren/devices/").size());
+  const auto slash = rest.find('/');
+  const auto id = rest.substr(0, slash);
+  const auto file = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+  if (id != Playground::kDeviceId) {
+    return write(errorResponse(http::status::not_found, request.version(), request.keep_alive(),
+                               "no device \"" + std::string(id) + "\": the playground runs one device, \"" +
+                                   std::string(Playground::kDeviceId) + "\""));
+  }
+  const auto& session = playground_.session();
+  if (file == "/session.jsonl") {
+    return write(headless(ownResponse(http::status::ok, request.version(), request.keep_alive(),
+                                      "application/x-ndjson; charset=utf-8", session.steps()),
+                          request.method()));
+  }
+  if (file == "/session.trace") {
+    return write(headless(ownResponse(http::status::ok, request.version(), request.keep_alive(),
+                                      "text/plain; charset=utf-8", session.traceText()),
+                          request.method()));
+  }
+  write(errorResponse(http::status::not_found, request.version(), request.keep_alive(),
+                      "a device serves session.jsonl (its steps) and session.trace (its trace)"));
 }
 
 void HttpSession::serveOwnFile(const Request& request) {

@@ -41,6 +41,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   void ownRoute(const Request& request);
   void upgradeTab(const Request& request);
   void answerStep(const Request& request);
+  void serveSession(const Request& request);
   void serveOwnFile(const Request& request);
   void serveFolderSite(const Request& request);
   void proxy();

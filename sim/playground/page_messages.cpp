@@ -64,4 +64,6 @@ std::string returnMessage(std::int64_t id, bool load) { return text({{"type", "r
 
 std::string noticeMessage(std::string_view notice) { return text({{"type", "notice"}, {"text", notice}}); }
 
+std::string relaunchedMessage() { return R"({"type":"relaunched"})"; }
+
 }  // namespace pushwren::sim::playground

@@ -41,6 +41,8 @@ std::string callMessage(const std::vector<std::string>& functions, const boost::
 std::string navigateMessage(std::string_view url);
 std::string eventMessage(std::string_view name, const boost::json::object& data);
 std::string returnMessage(std::int64_t id, bool load);
+// The app's process started anew: the web view loads the app's start page as the new page.
+std::string relaunchedMessage();
 // Something a person should know about this tab: a refused callback name or navigation.
 std::string noticeMessage(std::string_view text);
 

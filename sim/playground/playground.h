@@ -12,6 +12,7 @@
 
 #include "sim/playground/live_steps.h"
 #include "sim/playground/panel_feed.h"
+#include "sim/playground/session_record.h"
 #include "sim/playground/site.h"
 #include "sim/playground/tab_host.h"
 #include "sim/scenario/simulation.h"
@@ -48,6 +49,20 @@ class Playground {
   // says who sent them ("panel", "script"), for the trace's presentation.
   void applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer);
 
+  // The session's record starts: the playground's own address, written "{server}", and the
+  // folder, already made, it is written into as it goes (`serve --record`). Returns why it
+  // cannot be written.
+  std::optional<std::string> startSession(std::string ownAddress,
+                                          const std::optional<std::filesystem::path>& recordDir);
+  // A step applied at the start (the configuration, the launch), for the session's record.
+  void recordStep(const boost::json::object& step, std::size_t firstLine) { session_.record(step, firstLine); }
+  const SessionRecord& session() const { return session_; }
+  // The one device there is, for addresses that name it.
+  static constexpr std::string_view kDeviceId = "1";
+
+  // What a GET of `path` on the playground's server answers with, when it is one of its files.
+  std::optional<ServedFile> fileServed(std::string_view path) const;
+
   // Sends what changed on the device to every tab, now and then every 100 ms until stop(): the
   // trace also grows from downloads that finish on their own time.
   void startPublishing();
@@ -56,12 +71,14 @@ class Playground {
  private:
   void publish();
   void schedulePublish();
+  void ranStep(std::string_view by, const boost::json::object& step, std::size_t firstLine);
 
   boost::asio::io_context& io_;
   Simulation& sim_;
   PlaygroundFiles files_;
   TabHost tabs_;
   PanelFeed panel_;
+  SessionRecord session_;
   boost::asio::steady_timer publishTimer_;
   bool stopped_ = false;
 };

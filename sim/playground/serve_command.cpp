@@ -32,10 +32,11 @@ struct ServeOptions {
   std::optional<std::string> configFile;
   std::optional<std::string> manifestFile;
   std::optional<std::string> site;
+  std::optional<std::filesystem::path> recordDir;
 };
 
 constexpr std::string_view kUsage =
-    "usage: pushwren-sim serve [--port N] [--config FILE] [--manifest FILE] [--site URL|FOLDER]\n";
+    "usage: pushwren-sim serve [--port N] [--config FILE] [--manifest FILE] [--site URL|FOLDER] [--record DIR]\n";
 
 std::optional<unsigned short> portNumber(const std::string& text) {
   if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
@@ -49,7 +50,8 @@ std::optional<ServeOptions> readOptions(const std::vector<std::string>& args, st
   ServeOptions options;
   for (std::size_t i = 0; i < args.size(); i += 2) {
     const auto& name = args[i];
-    if (name != "--port" && name != "--config" && name != "--manifest" && name != "--site") {
+    if (name != "--port" && name != "--config" && name != "--manifest" && name != "--site" &&
+        name != "--record") {
       err << "pushwren-sim serve: unknown option " << name << '\n' << kUsage;
       return std::nullopt;
     }
@@ -69,6 +71,8 @@ std::optional<ServeOptions> readOptions(const std::vector<std::string>& args, st
       options.configFile = value;
     } else if (name == "--site") {
       options.site = value;
+    } else if (name == "--record") {
+      options.recordDir = value;
     } else {
       options.manifestFile = value;
     }
@@ -98,15 +102,25 @@ std::optional<boost::json::object> readConfigFile(const std::string& path, std::
 }
 
 // Applies configuration properties as the `config` step does, with its checks.
-bool configure(Simulation& sim, const boost::json::object& properties, std::string_view source, std::ostream& err) {
-  const boost::json::object step{{"do", "config"}, {"set", properties}};
+// The session's record has it as its step.
+// A step the playground takes before it launches: run as the scenario engine runs it, and recorded
+// in the session like any other.
+bool startStep(Playground& playground, const boost::json::object& step, std::string_view source, std::ostream& err) {
+  auto& sim = playground.simulation();
+  const auto from = sim.trace().size();
   try {
-    findStep("config")->handler(sim, StepFields(step));
+    findStep(step.at("do").as_string())->handler(sim, StepFields(step));
+    playground.recordStep(step, from);
     return true;
   } catch (const StepError& e) {
     err << source << ": " << e.what() << '\n';
     return false;
   }
+}
+
+bool configure(Playground& playground, const boost::json::object& properties, std::string_view source,
+               std::ostream& err) {
+  return startStep(playground, {{"do", "config"}, {"set", properties}}, source, err);
 }
 
 boost::json::object builtInConfig(unsigned short port) {
@@ -140,17 +154,6 @@ boost::json::object builtInDevice() {
 }
 
 // Sets the simulated SDK's state as the `sdk` step does.
-bool setDevice(Simulation& sim, const boost::json::object& state, std::ostream& err) {
-  const boost::json::object step{{"do", "sdk"}, {"set", state}};
-  try {
-    findStep("sdk")->handler(sim, StepFields(step));
-    return true;
-  } catch (const StepError& e) {
-    err << "built-in device: " << e.what() << '\n';
-    return false;
-  }
-}
-
 // The playground's own web files: installed beside the executable
 // (<prefix>/bin/pushwren-sim, <prefix>/share/pushwren/playground), or else the source tree's.
 std::filesystem::path webFiles() {
@@ -218,6 +221,16 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     return 2;
   }
 
+  if (options->recordDir) {
+    std::error_code ec;
+    std::filesystem::create_directories(*options->recordDir, ec);
+    if (ec) {
+      err << "pushwren-sim serve: --record " << options->recordDir->string() << ": cannot be made: " << ec.message()
+          << '\n';
+      return 2;
+    }
+  }
+
   const auto web = webFiles();
   auto site = chosenSite(options->site, web, err);
   if (!site) return 2;
@@ -242,10 +255,17 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   } catch (const StepError& e) {
     err << "pushwren-sim serve: " << e.what() << "; the serve and release steps will fail\n";
   }
-  if (!configure(sim, builtInConfig(server.port()), "built-in configuration", err)) return 2;
-  if (configFile && !configure(sim, *configFile, *options->configFile, err)) return 2;
-  if (!setDevice(sim, builtInDevice(), err)) return 2;
+  const auto ownAddress = "127.0.0.1:" + std::to_string(server.port());
+  if (const auto problem = playground.startSession(ownAddress, options->recordDir)) {
+    err << "pushwren-sim serve: --record " << *problem << '\n';
+    return 2;
+  }
+  if (!configure(playground, builtInConfig(server.port()), "built-in configuration", err)) return 2;
+  if (configFile && !configure(playground, *configFile, *options->configFile, err)) return 2;
+  if (!startStep(playground, {{"do", "sdk"}, {"set", builtInDevice()}}, "built-in device", err)) return 2;
+  const auto launchedAt = sim.trace().size();
   sim.host().launch(std::nullopt);
+  playground.recordStep({{"do", "launch"}}, launchedAt);
   playground.startPublishing();
 
   // A stop ends every connection; once none is left the queue runs out of work and run()

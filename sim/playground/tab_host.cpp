@@ -16,9 +16,28 @@ std::string TabHost::open(const std::weak_ptr<PageChannel>& page) {
   const Tab& tab = tabs_[id] = Tab{std::make_shared<TabRunner>(host_.trace(), id, page), page};
   send(tab, helloMessage(id));
   readopt(tab);
-  host_.runnerDidLoad(id);
-  host_.runnerWillAppear(id);
+  loadRunner(id);
   return id;
+}
+
+void TabHost::relaunched() {
+  for (auto& [id, tab] : tabs_) {
+    mark(tabSource("relaunch", id));
+    tab.runner = std::make_shared<TabRunner>(host_.trace(), id, tab.page);
+    tab.screensSent.clear();
+    readopt(tab);
+    send(tab, relaunchedMessage());
+    loadRunner(id);
+  }
+}
+
+void TabHost::loadRunner(const std::string& id) {
+  auto from = host_.trace().size();
+  host_.runnerDidLoad(id);
+  record({{"do", "runnerDidLoad"}, {"runner", id}}, from);
+  from = host_.trace().size();
+  host_.runnerWillAppear(id);
+  record({{"do", "runnerWillAppear"}, {"runner", id}}, from);
 }
 
 void TabHost::receive(const std::string& runnerId, std::string_view message) {
@@ -32,14 +51,17 @@ void TabHost::receive(const std::string& runnerId, std::string_view message) {
     return;
   }
   readopt(tab);
+  const auto from = host_.trace().size();
   if (const auto* request = std::get_if<BridgeRequest>(&parsed.message())) {
     mark(bridgeCallSource(runnerId, request->url, request->data, host_.config().oneSignalV5Enabled()));
     const bool load = host_.shouldLoadRequest(runnerId, request->url, request->data);
     host_.trace().add("return", load);
+    record({{"do", "bridge"}, {"runner", runnerId}, {"url", request->url}, {"data", request->data}}, from);
     send(tab, returnMessage(request->id, load));
   } else {
     mark(tabSource("load", runnerId, std::get<NavigationFinished>(parsed.message()).url));
     host_.navigationFinished(runnerId);
+    record({{"do", "navigationFinished"}, {"runner", runnerId}}, from);
   }
 }
 
@@ -47,7 +69,9 @@ void TabHost::close(const std::string& runnerId) {
   if (tabs_.find(runnerId) == tabs_.end()) return;
   mark(tabSource("close", runnerId));
   tabs_.erase(runnerId);
+  const auto from = host_.trace().size();
   host_.releaseRunner(runnerId);
+  record({{"do", "releaseRunner"}, {"id", runnerId}}, from);
 }
 
 void TabHost::broadcast(const std::string& message) {
@@ -67,6 +91,10 @@ void TabHost::readopt(const Tab& tab) { host_.adoptRunner(tab.runner); }
 
 void TabHost::mark(boost::json::object source) {
   if (markStep_) markStep_(std::move(source));
+}
+
+void TabHost::record(const boost::json::object& step, std::size_t firstLine) {
+  if (record_) record_(step, firstLine);
 }
 
 void TabHost::send(const Tab& tab, std::string message) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,11 +23,18 @@ class TabHost {
 
   // Told what is about to reach the device from a tab, before its trace lines (step_sources.h).
   void onStep(std::function<void(boost::json::object)> markStep) { markStep_ = std::move(markStep); }
+  // Told of each step a tab's life made reach the device, as a scenario writes it, with the
+  // index of its first trace line, once it has run (the session's record).
+  using StepRecorder = std::function<void(const boost::json::object& step, std::size_t firstLine)>;
+  void onRecord(StepRecorder record) { record_ = std::move(record); }
 
   // Makes the tab's runner, hands it to the host (it loads and appears) and greets the tab.
   std::string open(const std::weak_ptr<PageChannel>& page);
   void receive(const std::string& runnerId, std::string_view message);
   void close(const std::string& runnerId);
+  // The app's process has started anew: every tab gets a runner of the new process under its id,
+  // which loads and appears, and its web view loads the app's start page as the new page.
+  void relaunched();
 
   // To every open tab.
   void broadcast(const std::string& message);
@@ -44,9 +52,13 @@ class TabHost {
   void readopt(const Tab& tab);
   void send(const Tab& tab, std::string message);
   void mark(boost::json::object source);
+  void record(const boost::json::object& step, std::size_t firstLine);
+  // The host's entry points of a runner that has just been made.
+  void loadRunner(const std::string& id);
 
   ReferenceHost& host_;
   std::function<void(boost::json::object)> markStep_;
+  StepRecorder record_;
   std::map<std::string, Tab> tabs_;
   unsigned nextTab_ = 1;
 };

@@ -34,6 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadServe{{"--config", "/nonexistent/config.json"}, "/nonexistent/config.json: cannot be read"},
                       BadServe{{"--manifest", "/nonexistent/topics.json"}, "/nonexistent/topics.json: cannot be read"},
                       BadServe{{"--site"}, "--site needs a value"},
+                      BadServe{{"--record"}, "--record needs a value"},
+                      BadServe{{"--port", "0", "--record", "/dev/null/sessions"}, "--record /dev/null/sessions: cannot be made"},
                       BadServe{{"--site", "/nonexistent/site"}, "/nonexistent/site is neither an http URL nor a folder"},
                       BadServe{{"--site", "https://localhost:5173"}, "only http URLs are proxied"},
                       // Port 1 on the loopback interface: nothing listens there.

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
 #include <boost/json/parse.hpp>
+#include <boost/json/serialize.hpp>
 
 #include "sim/playground/tab_host.h"
 #include "sim/scenario/simulation.h"
@@ -115,6 +118,53 @@ TEST_F(TabHostTest, AnUnreadableMessageIsNoticedAndChangesNothing) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].at("text").get_string().starts_with("Message ignored: not JSON"));
   EXPECT_EQ(sim.trace().size(), before);
+}
+
+TEST_F(TabHostTest, ARelaunchGivesTheTabARunnerOfTheNewProcessAndItsPageIsTheFirstLoad) {
+  std::vector<std::string> recorded;
+  tabs.onRecord([&](const boost::json::object& step, std::size_t) { recorded.push_back(boost::json::serialize(step)); });
+  const auto id = openTab();
+  tabs.receive(id, R"({"type":"loaded","url":"http://127.0.0.1/"})");
+  page->take();
+
+  sim.restartProcess();
+  sim.host().launch(std::nullopt);
+  sim.host().sdk().fireNotificationClick({{}, {}, json(R"({"story":9})").get_object()});
+  recorded.clear();
+  tabs.relaunched();
+  EXPECT_EQ(page->take(), std::vector{json(R"({"type":"relaunched"})")});
+  EXPECT_EQ(recorded, (std::vector<std::string>{R"({"do":"runnerDidLoad","runner":"tab-1"})",
+                                                R"({"do":"runnerWillAppear","runner":"tab-1"})"}));
+
+  // The held tap reaches the new page once, at the end of its load, and not again.
+  tabs.receive(id, R"({"type":"loaded","url":"http://127.0.0.1/"})");
+  const auto opened = [](const std::vector<boost::json::value>& messages) {
+    return std::count_if(messages.begin(), messages.end(), [](const auto& m) {
+      return m.at("type") == "event" && m.at("name") == "_tavio_onesignal_push_opened";
+    });
+  };
+  EXPECT_EQ(opened(page->take()), 1);
+  tabs.receive(id, R"({"type":"loaded","url":"http://127.0.0.1/"})");
+  EXPECT_EQ(opened(page->take()), 0);
+  EXPECT_EQ(recorded.back(), R"({"do":"navigationFinished","runner":"tab-1"})");
+}
+
+TEST_F(TabHostTest, WhatATabDoesIsRecordedAsTheStepsThatReplayIt) {
+  std::vector<std::pair<std::string, std::size_t>> recorded;
+  tabs.onRecord([&](const boost::json::object& step, std::size_t from) {
+    recorded.emplace_back(boost::json::serialize(step), from);
+  });
+  const auto id = openTab();
+  const auto beforeBridge = sim.trace().size();
+  tabs.receive(id, R"({"type":"bridge","id":1,"url":"pushwren://onesignal/tags/set","data":{"tags":{"a":"1"}}})");
+  tabs.receive(id, R"({"type":"bridge","id":2,"url":"not json"})");
+  tabs.close(id);
+  ASSERT_EQ(recorded.size(), 5u);
+  EXPECT_EQ(recorded[2], std::pair(std::string(R"({"do":"bridge","runner":"tab-1","url":"pushwren://onesignal/tags/set",)"
+                                               R"("data":{"tags":{"a":"1"}}})"),
+                                   beforeBridge));
+  EXPECT_EQ(recorded[3].first, R"({"do":"bridge","runner":"tab-1","url":"not json","data":{}})");
+  EXPECT_EQ(recorded[4].first, R"({"do":"releaseRunner","id":"tab-1"})");
 }
 
 }  // namespace

@@ -79,13 +79,13 @@ export class Composers {
     $("notification-preset").addEventListener("change", (event) => showPreset(event.target.value));
     showPreset("data");
 
+    // "open": the app is not running, and this tap starts it; the plugin holds the tap until the
+    // new page has loaded.
     const send = async (kind) => {
-      const step = { do: kind === "tap" ? "notificationClick" : "notificationWillDisplay" };
-      if ($("notification-title").value) step.title = $("notification-title").value;
-      if ($("notification-body").value) step.body = $("notification-body").value;
+      let additionalData;
       if (!data.disabled && data.value.trim() !== "") {
         try {
-          step.additionalData = parseMap(data.value, "The additional data");
+          additionalData = parseMap(data.value, "The additional data");
         } catch (e) {
           fieldError(data, e.message);
           this.#panel.say(status, e.message, "error");
@@ -94,6 +94,14 @@ export class Composers {
         }
       }
       fieldError(data, null);
+      if (kind === "open") {
+        await this.#panel.step({ do: "relaunch", notification: additionalData ?? {} }, status);
+        return;
+      }
+      const step = { do: kind === "tap" ? "notificationClick" : "notificationWillDisplay" };
+      if ($("notification-title").value) step.title = $("notification-title").value;
+      if ($("notification-body").value) step.body = $("notification-body").value;
+      if (additionalData) step.additionalData = additionalData;
       const lines = await this.#panel.step(step, status);
       if (!lines || kind === "tap") return;
       if (lines.some((line) => line[0] === "event.preventDefault")) {
@@ -106,7 +114,7 @@ export class Composers {
     };
     $("notification-form").addEventListener("submit", (event) => {
       event.preventDefault();
-      send(event.submitter?.value === "tap" ? "tap" : "foreground");
+      send(["tap", "open"].includes(event.submitter?.value) ? event.submitter.value : "foreground");
     });
   }
 

@@ -3,9 +3,12 @@
 
 import { HostConnection } from "./connection.js";
 import { Composers } from "./compose.js";
+import { wireDeviceLife } from "./device_life.js";
 import { Panel } from "./panel.js";
 import { PhoneOverlays } from "./phone_overlays.js";
 import { NativeScreens } from "./screens.js";
+import { wireSessionSaving } from "./session.js";
+import { TraceView } from "./trace_view.js";
 import { WebView } from "./web_view.js";
 
 const $ = (id) => document.getElementById(id);
@@ -29,6 +32,9 @@ const overlays = new PhoneOverlays(
   (step) => panel.step(step),
 );
 const status = $("connection");
+wireDeviceLife(panel);
+wireSessionSaving(panel);
+new TraceView(panel);
 
 function showConnection(text, kind) {
   status.textContent = text;
@@ -72,6 +78,10 @@ function handle(message) {
       break;
     case "call":
       webView.callFunctions(message.functions, message.data);
+      break;
+    case "relaunched":
+      // The new process's web view starts at the site's start page; its load is the first one.
+      webView.home();
       break;
     case "navigate":
       webView.navigate(message.url);

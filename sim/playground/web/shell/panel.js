@@ -25,6 +25,8 @@ export class Panel {
   #scrollPending = false;
   #group = null;
   #shownLines = 0;
+  // Whether the trace scrolls to each new line; off while the person reads (trace_view.js).
+  following = true;
 
   constructor() {
     this.#wireForms();
@@ -64,7 +66,8 @@ export class Panel {
     };
     lines.forEach((line, i) => {
       startSteps(from + i);
-      if (!this.#group) {
+      // A cleared view has let go of the group the lines were going to.
+      if (!this.#group?.isConnected) {
         this.#group = element("div", "trace-step");
         this.#group.append(stepHeading(null));
         this.#trace.append(this.#group);
@@ -88,7 +91,15 @@ export class Panel {
     this.#scrollSoon();
   }
 
+  // Empties the trace's view; the device's record keeps every line.
+  clearTrace() {
+    this.#trace.replaceChildren();
+    this.#group = null;
+    this.#shownLines = 0;
+  }
+
   #scrollSoon() {
+    if (!this.following) return;
     // Scrolling in the next frame lays the list out once, with the frame, not in the middle of
     // the page's own work.
     if (!this.#scrollPending) {
@@ -228,9 +239,11 @@ function stepHeading(source) {
       heading.append(element("span", "step-by", `${source.tab} ·`), element("span", "step-path", "page loaded"),
         element("span", "step-data", source.url ?? ""));
       break;
-    default:
+    default: {
+      const what = { open: "tab opened", close: "tab closed", relaunch: "runner of the new process" };
       heading.append(element("span", "step-by", `${source.tab} ·`),
-        element("span", "step-path", source.kind === "open" ? "tab opened" : "tab closed"));
+        element("span", "step-path", what[source.kind] ?? source.kind));
+    }
   }
   return heading;
 }
