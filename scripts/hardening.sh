@@ -21,11 +21,11 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1:abo
   ctest --test-dir build/asan --output-on-failure -j"$jobs"
 
 echo "== ThreadSanitizer"
-threaded=(net_tests subscriptions_tests subscriptions_screen_tests sim_tests playground_tests pushwren-sim)
+threaded=(net_tests subscriptions_tests subscriptions_screen_tests sim_tests live_steps_tests playground_tests pushwren-sim)
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPUSHWREN_SANITIZE=thread >/dev/null
 cmake --build build/tsan -j"$jobs" --target "${threaded[@]}"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build/tsan --output-on-failure -j"$jobs" -R '^(net_tests|subscriptions_tests|subscriptions_screen_tests|sim_tests|playground_tests|browser_tests|example\.|conformance\.)'
+  ctest --test-dir build/tsan --output-on-failure -j"$jobs" -R '^(net_tests|subscriptions_tests|subscriptions_screen_tests|sim_tests|live_steps_tests|playground_tests|browser_tests|example\.|conformance\.)'
 
 echo "== libFuzzer"
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPUSHWREN_FUZZ=ON >/dev/null
