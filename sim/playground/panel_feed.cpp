@@ -30,7 +30,7 @@ boost::json::object messageFields(const InAppMessage& message) {
 
 }  // namespace
 
-void PanelFeed::markStep(boost::json::object source, std::size_t from) {
+void PanelFeed::markStep(const boost::json::object& source, std::size_t from) {
   marks_.push_back({from, boost::json::serialize(source)});
 }
 

@@ -23,9 +23,9 @@ class PanelFeed {
   explicit PanelFeed(ReferenceHost& host) : host_(host) {}
 
   // A step is about to reach the device (step_sources.h); the lines it makes follow it.
-  void markStep(boost::json::object source) { markStep(std::move(source), host_.trace().size()); }
+  void markStep(const boost::json::object& source) { markStep(source, host_.trace().size()); }
   // A step whose lines began at trace line `from`.
-  void markStep(boost::json::object source, std::size_t from);
+  void markStep(const boost::json::object& source, std::size_t from);
   // What changed since the last call: steps and new trace lines in their order, a changed
   // device state.
   std::vector<std::string> changes();

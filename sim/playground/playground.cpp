@@ -18,7 +18,7 @@ Playground::Playground(boost::asio::io_context& io, Simulation& sim, PlaygroundF
       panel_(sim.host()),
       session_(sim.trace(), [this](std::string_view path) { return fileServed(path); }),
       publishTimer_(io) {
-  tabs_.onStep([this](boost::json::object source) { panel_.markStep(std::move(source)); });
+  tabs_.onStep([this](const boost::json::object& source) { panel_.markStep(source); });
   tabs_.onRecord([this](const boost::json::object& step, std::size_t from) { session_.record(step, from); });
 }
 

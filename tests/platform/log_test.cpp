@@ -17,7 +17,7 @@ TEST(NSLog, ControlCharactersAreWrittenAsJSONWritesThemSoALineStaysOneLine) {
       {"plain line", "plain line"},
       {"two\nlines", "two\\nlines"},
       {"tab\there", "tab\\there"},
-      {"cr\r and ff\f and bs\b", "cr\\r and ff\\f and bs\\b"},
+      {"cr\r and ff\f and bs\b", R"(cr\r and ff\f and bs\b)"},
       {"escape \x1b[31m", "escape \\u001b[31m"},
       {std::string("nul \0 byte", 10), "nul \\u0000 byte"},
       {"back\\slash and \"quotes\" and \xC3\xA9", "back\\slash and \"quotes\" and \xC3\xA9"},
