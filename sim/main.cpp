@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/playground/device_command.h"
 #include "sim/playground/serve_command.h"
 #include "sim/scenario/scenario_runner.h"
 #include "sim/scenario/step_table.h"
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
   if (args[0] == "serve") {
     return pushwren::sim::playground::serveCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
+  // One device of the playground, started by serve; not for people.
+  if (args[0] == "device") return pushwren::sim::playground::deviceCommand({args.begin() + 1, args.end()}, std::cerr);
   if (args[0] == "steps" && args.size() == 1) {
     pushwren::sim::printSteps(std::cout);
     return 0;

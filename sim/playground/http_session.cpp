@@ -12,6 +12,8 @@
 #include <boost/beast/websocket/rfc6455.hpp>
 #include <boost/json/serialize.hpp>
 
+#include <boost/url/parse.hpp>
+
 #include "sim/playground/client_script.h"
 #include "sim/playground/http_responses.h"
 #include "sim/playground/origin_policy.h"
@@ -60,6 +62,15 @@ std::optional<std::string> readFile(const std::filesystem::path& file) {
   return std::move(text).str();
 }
 
+// The device a request names with ?device=ID, if it names one.
+std::optional<std::string> deviceParameter(const http::request_header<>& request) {
+  const auto target = boost::urls::parse_origin_form(targetOf(request));
+  if (!target) return std::nullopt;
+  const auto found = target->params().find("device");
+  if (found == target->params().end()) return std::nullopt;
+  return std::string((*found).value);
+}
+
 template <class Response>
 http::message_generator headless(Response response, http::verb method) {
   if (method == http::verb::head) {
@@ -72,9 +83,9 @@ http::message_generator headless(Response response, http::verb method) {
 
 }  // namespace
 
-HttpSession::HttpSession(boost::asio::ip::tcp::socket socket, Playground& playground, SessionRegistry& sessions,
+HttpSession::HttpSession(boost::asio::ip::tcp::socket socket, DeviceFleet& devices, SessionRegistry& sessions,
                          unsigned short port)
-    : stream_(std::move(socket)), playground_(playground), sessions_(sessions), port_(port) {}
+    : stream_(std::move(socket)), devices_(devices), sessions_(sessions), port_(port) {}
 
 void HttpSession::close() {
   if (const auto exchange = exchange_.lock()) exchange->close();
@@ -125,7 +136,7 @@ void HttpSession::onHeader(beast::error_code ec, std::size_t) {
   }
   if (path.starts_with(kOwnPrefix)) return readWholeRequest(&HttpSession::ownRoute);
 
-  const auto& site = playground_.files().site;
+  const auto& site = devices_.files().site;
   if (std::holds_alternative<UpstreamSite>(site)) return beast::websocket::is_upgrade(request) ? tunnel() : proxy();
   readWholeRequest(&HttpSession::serveFolderSite);
 }
@@ -177,10 +188,15 @@ void HttpSession::ownRoute(const Request& request) {
     response.set(http::field::allow, "GET, HEAD");
     return write(std::move(response));
   }
+  if (path == "/__pushwren/devices") {
+    return write(headless(ownResponse(http::status::ok, request.version(), request.keep_alive(), "application/json",
+                                      devices_.deviceList()),
+                          request.method()));
+  }
   if (path.starts_with("/__pushwren/devices/")) return serveSession(request);
   if (path == "/__pushwren/site.json") {
     return write(ownResponse(http::status::ok, request.version(), request.keep_alive(), "application/json",
-                             boost::json::serialize(playground_.siteDescription())));
+                             boost::json::serialize(devices_.siteDescription())));
   }
   serveOwnFile(request);
 }
@@ -192,7 +208,7 @@ void HttpSession::upgradeTab(const Request& request) {
   }
   stream_.expires_never();
   handedOn_ = true;
-  const auto session = std::make_shared<WebSocketSession>(std::move(stream_), playground_);
+  const auto session = std::make_shared<WebSocketSession>(std::move(stream_), devices_, deviceParameter(request));
   sessions_.add(session);
   session->accept(request);
 }
@@ -200,8 +216,8 @@ void HttpSession::upgradeTab(const Request& request) {
 void HttpSession::answerStep(const Request& request) {
   // The shell's panel is a page and names its origin; a script sends none.
   const auto by = fieldOf(request, http::field::origin) ? "panel" : "script";
-  playground_.applyStep(request.body(), by, [self = shared_from_this(), version = request.version(),
-                                         keepAlive = request.keep_alive()](StepAnswer answer) {
+  devices_.applySteps(deviceParameter(request), request.body(), by, [self = shared_from_this(), version = request.version(),
+                                                                    keepAlive = request.keep_alive()](StepAnswer answer) {
     self->write(ownResponse(static_cast<http::status>(answer.status), version, keepAlive, "application/json",
                             std::move(answer.body)));
   });
@@ -211,31 +227,28 @@ void HttpSession::answerStep(const Request& request) {
 void HttpSession::serveSession(const Request& request) {
   auto rest = pathOf(request).substr(std::string_view("/__pushwren/devices/").size());
   const auto slash = rest.find('/');
-  const auto id = rest.substr(0, slash);
+  const auto id = std::string(rest.substr(0, slash));
   const auto file = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
-  if (id != Playground::kDeviceId) {
+  if (file != "/session.jsonl" && file != "/session.trace") {
     return write(errorResponse(http::status::not_found, request.version(), request.keep_alive(),
-                               "no device \"" + std::string(id) + "\": the playground runs one device, \"" +
-                                   std::string(Playground::kDeviceId) + "\""));
+                               "a device serves session.jsonl (its steps) and session.trace (its trace)"));
   }
-  const auto& session = playground_.session();
-  if (file == "/session.jsonl") {
-    return write(headless(ownResponse(http::status::ok, request.version(), request.keep_alive(),
-                                      "application/x-ndjson; charset=utf-8", session.steps()),
-                          request.method()));
-  }
-  if (file == "/session.trace") {
-    return write(headless(ownResponse(http::status::ok, request.version(), request.keep_alive(),
-                                      "text/plain; charset=utf-8", session.traceText()),
-                          request.method()));
-  }
-  write(errorResponse(http::status::not_found, request.version(), request.keep_alive(),
-                      "a device serves session.jsonl (its steps) and session.trace (its trace)"));
+  const bool steps = file == "/session.jsonl";
+  devices_.session(id, steps ? "jsonl" : "trace",
+                   [self = shared_from_this(), steps, version = request.version(), keepAlive = request.keep_alive(),
+                    method = request.method()](StepAnswer answer) {
+                     const auto status = static_cast<http::status>(answer.status);
+                     if (status != http::status::ok) {
+                       return self->write(ownResponse(status, version, keepAlive, "application/json", std::move(answer.body)));
+                     }
+                     const auto type = steps ? "application/x-ndjson; charset=utf-8" : "text/plain; charset=utf-8";
+                     self->write(headless(ownResponse(status, version, keepAlive, type, std::move(answer.body)), method));
+                   });
 }
 
 void HttpSession::serveOwnFile(const Request& request) {
   const auto path = pathOf(request).substr(kOwnPrefix.size() - 1);
-  const auto& files = playground_.files();
+  const auto& files = devices_.files();
   auto file = path == "/manifest.json" && files.manifest ? files.manifest : staticFile(files.webRoot, path);
   std::error_code ec;
   const auto body = file && std::filesystem::is_regular_file(*file, ec) ? readFile(*file) : std::nullopt;
@@ -256,7 +269,7 @@ void HttpSession::serveFolderSite(const Request& request) {
     response.set(http::field::allow, "GET, HEAD");
     return write(std::move(response));
   }
-  const auto& root = std::get<FolderSite>(playground_.files().site).root;
+  const auto& root = std::get<FolderSite>(devices_.files().site).root;
   const auto path = pathOf(request);
   const auto notFound = [&] {
     return errorPage(http::status::not_found, version, keepAlive, "Not found",
@@ -297,7 +310,7 @@ void HttpSession::serveFolderSite(const Request& request) {
 }
 
 void HttpSession::proxy() {
-  const auto& site = std::get<UpstreamSite>(playground_.files().site);
+  const auto& site = std::get<UpstreamSite>(devices_.files().site);
   const auto exchange = std::make_shared<ProxyExchange>(
       stream_, buffer_, std::move(*header_), site, shared_from_this(), [self = shared_from_this()](bool keepAlive) {
         self->exchange_.reset();
@@ -309,7 +322,7 @@ void HttpSession::proxy() {
 }
 
 void HttpSession::tunnel() {
-  const auto& site = std::get<UpstreamSite>(playground_.files().site);
+  const auto& site = std::get<UpstreamSite>(devices_.files().site);
   stream_.expires_never();
   handedOn_ = true;
   const auto made = std::make_shared<Tunnel>(std::move(stream_), std::move(buffer_), header_->release(), site);

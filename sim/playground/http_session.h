@@ -11,7 +11,7 @@
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/string_body.hpp>
 
-#include "sim/playground/playground.h"
+#include "sim/playground/device_fleet.h"
 #include "sim/playground/session_registry.h"
 
 namespace pushwren::sim::playground {
@@ -20,7 +20,7 @@ class ProxyExchange;
 
 // One HTTP connection to the playground. Everything of the playground's own lives under
 // /__pushwren/ (the shell page and its files, the page client, the manifest, POST
-// /__pushwren/steps, the tab WebSocket /__pushwren/ws); every other path belongs to the site,
+// /__pushwren/steps, the devices' sessions, the tab WebSocket /__pushwren/ws); every other path belongs to the site,
 // served from its folder or passed to its server. Requests must name this server as their host
 // and a path as their target: the playground is no open proxy.
 class HttpSession final : public Closeable, public std::enable_shared_from_this<HttpSession> {
@@ -28,7 +28,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   using Request = boost::beast::http::request<boost::beast::http::string_body>;
   using Response = boost::beast::http::response<boost::beast::http::string_body>;
 
-  HttpSession(boost::asio::ip::tcp::socket socket, Playground& playground, SessionRegistry& sessions,
+  HttpSession(boost::asio::ip::tcp::socket socket, DeviceFleet& devices, SessionRegistry& sessions,
               unsigned short port);
 
   void start() { read(); }
@@ -54,7 +54,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   std::optional<boost::beast::http::request_parser<boost::beast::http::empty_body>> header_;
   std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> whole_;
   std::weak_ptr<ProxyExchange> exchange_;
-  Playground& playground_;
+  DeviceFleet& devices_;
   SessionRegistry& sessions_;
   unsigned short port_;
   bool handedOn_ = false;  // the connection went on as a WebSocket or a tunnel

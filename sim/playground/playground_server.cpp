@@ -4,8 +4,8 @@
 
 namespace pushwren::sim::playground {
 
-PlaygroundServer::PlaygroundServer(boost::asio::io_context& io, Playground& playground)
-    : io_(io), acceptor_(io), playground_(playground) {}
+PlaygroundServer::PlaygroundServer(boost::asio::io_context& io, DeviceFleet& devices)
+    : io_(io), acceptor_(io), devices_(devices) {}
 
 void PlaygroundServer::listen(unsigned short port) {
   const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address("127.0.0.1"), port);
@@ -30,7 +30,7 @@ void PlaygroundServer::accept() {
       // A bridge answer is several small messages in a row; none may wait for the last one's ack.
       boost::system::error_code ignored;
       socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
-      const auto session = std::make_shared<HttpSession>(std::move(socket), playground_, sessions_, port_);
+      const auto session = std::make_shared<HttpSession>(std::move(socket), devices_, sessions_, port_);
       sessions_.add(session);
       session->start();
     }

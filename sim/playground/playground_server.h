@@ -3,7 +3,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 
-#include "sim/playground/playground.h"
+#include "sim/playground/device_fleet.h"
 #include "sim/playground/session_registry.h"
 
 namespace pushwren::sim::playground {
@@ -11,7 +11,7 @@ namespace pushwren::sim::playground {
 // The playground's HTTP and WebSocket server, on the loopback interface only.
 class PlaygroundServer {
  public:
-  PlaygroundServer(boost::asio::io_context& io, Playground& playground);
+  PlaygroundServer(boost::asio::io_context& io, DeviceFleet& devices);
 
   // Binds 127.0.0.1:port (0: a free port) and starts accepting. Throws
   // boost::system::system_error when the port cannot be had.
@@ -28,7 +28,7 @@ class PlaygroundServer {
 
   boost::asio::io_context& io_;
   boost::asio::ip::tcp::acceptor acceptor_;
-  Playground& playground_;
+  DeviceFleet& devices_;
   SessionRegistry sessions_;
   unsigned short port_ = 0;
 };

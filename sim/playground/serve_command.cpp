@@ -17,7 +17,8 @@
 #include <boost/json/parse.hpp>
 
 #include "platform/main_queue.h"
-#include "sim/playground/playground.h"
+#include "sim/playground/device_fleet.h"
+#include "sim/playground/device_start.h"
 #include "sim/playground/playground_server.h"
 
 #ifndef PUSHWREN_PLAYGROUND_WEB_DIR
@@ -80,80 +81,29 @@ std::optional<ServeOptions> readOptions(const std::vector<std::string>& args, st
   return options;
 }
 
-std::optional<boost::json::object> readConfigFile(const std::string& path, std::ostream& err) {
-  std::ifstream in(path);
-  if (!in) {
-    err << path << ": cannot be read\n";
-    return std::nullopt;
+// Runs every device's first steps once here, so that a wrong configuration is said before the
+// playground starts, as the device would say it.
+bool checkStartSteps(unsigned short port, const std::optional<boost::json::object>& configFile,
+                     const std::string& configFileName, std::ostream& err) {
+  Simulation sim;
+  for (const auto& first : startSteps(port, configFile, configFileName)) {
+    try {
+      findStep(first.step.at("do").as_string())->handler(sim, StepFields(first.step));
+    } catch (const StepError& e) {
+      err << first.source << ": " << e.what() << '\n';
+      return false;
+    }
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  boost::system::error_code ec;
-  const auto value = boost::json::parse(text.str(), ec);
-  if (ec) {
-    err << path << ": not JSON: " << ec.message() << '\n';
-    return std::nullopt;
-  }
-  if (!value.is_object()) {
-    err << path << ": must be a JSON object of host configuration properties\n";
-    return std::nullopt;
-  }
-  return value.get_object();
+  return true;
 }
 
-// Applies configuration properties as the `config` step does, with its checks.
-// The session's record has it as its step.
-// A step the playground takes before it launches: run as the scenario engine runs it, and recorded
-// in the session like any other.
-bool startStep(Playground& playground, const boost::json::object& step, std::string_view source, std::ostream& err) {
-  auto& sim = playground.simulation();
-  const auto from = sim.trace().size();
-  try {
-    findStep(step.at("do").as_string())->handler(sim, StepFields(step));
-    playground.recordStep(step, from);
-    return true;
-  } catch (const StepError& e) {
-    err << source << ": " << e.what() << '\n';
-    return false;
-  }
+// The device processes are this same program.
+std::string ownExecutable() {
+  std::error_code ec;
+  const auto executable = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("pushwren-sim") : executable.string();
 }
 
-bool configure(Playground& playground, const boost::json::object& properties, std::string_view source,
-               std::ostream& err) {
-  return startStep(playground, {{"do", "config"}, {"set", properties}}, source, err);
-}
-
-boost::json::object builtInConfig(unsigned short port) {
-  return {
-      {"oneSignalV5Enabled", true},
-      {"oneSignalV5AppId", "playground-app"},
-      {"oneSignalV5TagsJsonUrl", "http://127.0.0.1:" + std::to_string(port) + "/__pushwren/manifest.json"},
-  };
-}
-
-// The device a person meets: notifications not asked for yet, and two in-app messages, one the
-// soft prompt's trigger shows with a button that asks for push, one the demo page's trigger form
-// shows as it stands.
-boost::json::object builtInDevice() {
-  return boost::json::parse(R"({
-    "permission": "prompt",
-    "inAppMessages": [
-      {"id": "soft-prompt", "trigger": ["prompt_ios", "true"],
-       "title": "Never miss a story",
-       "body": "Allow notifications to hear of breaking news as it happens.",
-       "buttons": [{"text": "Allow", "actionId": "allow", "prompt": "push"},
-                   {"text": "Not now", "actionId": "later"}]},
-      {"id": "level-five", "trigger": ["level", "5"],
-       "title": "Level 5 reached",
-       "body": "Readers at level 5 get a month of the premium edition free.",
-       "buttons": [{"text": "Claim the offer", "actionId": "claim", "url": "https://example.com/offer"},
-                   {"text": "Tell me more", "actionId": "more", "closes": false},
-                   {"text": "Close"}]}
-    ]
-  })").as_object();
-}
-
-// Sets the simulated SDK's state as the `sdk` step does.
 // The playground's own web files: installed beside the executable
 // (<prefix>/bin/pushwren-sim, <prefix>/share/pushwren/playground), or else the source tree's.
 std::filesystem::path webFiles() {
@@ -235,47 +185,51 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   auto site = chosenSite(options->site, web, err);
   if (!site) return 2;
 
+  std::signal(SIGPIPE, SIG_IGN);
   auto& io = MainQueue::shared().context();
-  Simulation sim;
-  PlaygroundFiles files{web, std::nullopt, std::move(*site)};
+  PlaygroundFiles files{web, std::nullopt, *site};
   if (options->manifestFile) files.manifest = std::filesystem::absolute(*options->manifestFile);
-  Playground playground(io, sim, std::move(files));
-  PlaygroundServer server(io, playground);
+  DeviceFleet devices(io, files, {ownExecutable(), {"--web", web.string()}});
+  if (options->configFile) devices.addSharedOption("--config", std::filesystem::absolute(*options->configFile));
+  if (files.manifest) devices.addSharedOption("--manifest", *files.manifest);
+  if (options->site) devices.addSharedOption("--site", *options->site);
+  if (options->recordDir) devices.addSharedOption("--record", std::filesystem::absolute(*options->recordDir));
+  PlaygroundServer server(io, devices);
   try {
     server.listen(options->port);
   } catch (const boost::system::system_error& e) {
     err << "pushwren-sim serve: cannot listen on 127.0.0.1:" << options->port << ": " << e.code().message() << '\n';
     return 1;
   }
+  if (!checkStartSteps(server.port(), configFile, options->configFile.value_or(""), err)) return 2;
+  // The devices learn the playground's port from it.
+  devices.addSharedOption("--playground", std::to_string(server.port()));
 
-  // The scenario server answers `serve` steps; starting it now lets a configuration name it as
-  // "{server}" from the start.
-  try {
-    sim.serverAddress();
-  } catch (const StepError& e) {
-    err << "pushwren-sim serve: " << e.what() << "; the serve and release steps will fail\n";
+  // Device 1 runs before any tab opens, so scripts can drive it; the playground is ready once it
+  // has launched.
+  std::optional<std::string> firstFailure;
+  bool firstStarted = false;
+  devices.startFirstDevice([&](std::optional<std::string> failure) {
+    firstStarted = true;
+    firstFailure = std::move(failure);
+  });
+  while (!firstStarted && io.run_one() > 0) {
   }
-  const auto ownAddress = "127.0.0.1:" + std::to_string(server.port());
-  if (const auto problem = playground.startSession(ownAddress, options->recordDir)) {
-    err << "pushwren-sim serve: --record " << *problem << '\n';
-    return 2;
+  if (firstFailure || !firstStarted) {
+    err << "pushwren-sim serve: " << firstFailure.value_or("device 1 did not start") << '\n';
+    server.stop();
+    devices.stop();
+    return 1;
   }
-  if (!configure(playground, builtInConfig(server.port()), "built-in configuration", err)) return 2;
-  if (configFile && !configure(playground, *configFile, *options->configFile, err)) return 2;
-  if (!startStep(playground, {{"do", "sdk"}, {"set", builtInDevice()}}, "built-in device", err)) return 2;
-  const auto launchedAt = sim.trace().size();
-  sim.host().launch(std::nullopt);
-  playground.recordStep({{"do", "launch"}}, launchedAt);
-  playground.startPublishing();
 
-  // A stop ends every connection; once none is left the queue runs out of work and run()
-  // returns. A connection that does not let go within two seconds is not waited for.
+  // A stop ends every connection and device; once none is left the queue runs out of work and
+  // run() returns. What does not let go within five seconds is not waited for.
   boost::asio::signal_set signals(io, SIGINT, SIGTERM);
   boost::asio::steady_timer stopping(io);
   const auto giveUpAt = std::make_shared<std::chrono::steady_clock::time_point>();
   bool gaveUp = false;
   std::function<void()> waitForConnections = [&] {
-    if (!server.hasConnections()) return;
+    if (!server.hasConnections() && !devices.running()) return;
     if (std::chrono::steady_clock::now() >= *giveUpAt) {
       gaveUp = true;
       return io.stop();
@@ -288,18 +242,18 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   signals.async_wait([&](boost::system::error_code ec, int) {
     if (ec) return;
     server.stop();
-    playground.stop();
-    *giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    devices.stop();
+    *giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     waitForConnections();
   });
 
   out << "Playground: http://127.0.0.1:" << server.port() << "/__pushwren/" << std::endl;
-  out << "Site: " << siteName(playground.files().site) << std::endl;
+  out << "Site: " << siteName(devices.files().site) << std::endl;
   io.restart();
   io.run();
   if (gaveUp) {
     // What is left on the queue refers to the server; it must not run once the server is gone.
-    err << "pushwren-sim serve: connections still open 2 s after the stop; leaving them\n";
+    err << "pushwren-sim serve: connections or devices still open 5 s after the stop; leaving them\n";
     std::_Exit(1);
   }
   return 0;

@@ -20,8 +20,8 @@ constexpr std::size_t kLongestBacklog = 10000;
 
 }  // namespace
 
-WebSocketSession::WebSocketSession(beast::tcp_stream stream, Playground& playground)
-    : ws_(std::move(stream)), playground_(playground) {}
+WebSocketSession::WebSocketSession(beast::tcp_stream stream, DeviceFleet& devices, std::optional<std::string> wanted)
+    : ws_(std::move(stream)), devices_(devices), wanted_(std::move(wanted)) {}
 
 void WebSocketSession::accept(const beast::http::request<beast::http::string_body>& upgrade) {
   beast::get_lowest_layer(ws_).expires_never();
@@ -35,7 +35,10 @@ void WebSocketSession::accept(const beast::http::request<beast::http::string_bod
 void WebSocketSession::onAccept(beast::error_code ec) {
   if (ec) return;
   open_ = true;
-  runnerId_ = playground_.openTab(weak_from_this());
+  const auto device = devices_.openTab(shared_from_this(), std::move(wanted_));
+  // A refused tab has been told why; the close lets its message go first.
+  if (!device) return ws_.async_close(websocket::close_code::try_again_later, [self = shared_from_this()](auto) {});
+  deviceId_ = *device;
   read();
 }
 
@@ -46,13 +49,13 @@ void WebSocketSession::read() {
 void WebSocketSession::onRead(beast::error_code ec, std::size_t) {
   if (ec == websocket::error::message_too_big) {
     // The page sees the close (1009, or 1006 when it was still sending); the person reads why here.
-    std::cerr << "playground: " << runnerId_ << ": a message over "
+    std::cerr << "playground: device " << deviceId_ << ": a message over "
               << kLargestMessage << " bytes; its WebSocket is closed\n";
   }
   if (ec) return end();
   auto message = beast::buffers_to_string(buffer_.data());
   buffer_.consume(buffer_.size());
-  playground_.tabSaid(runnerId_, message);
+  devices_.tabSaid(deviceId_, std::move(message));
   read();
 }
 
@@ -85,7 +88,7 @@ void WebSocketSession::close() {
 // The outbox is left as it is: a write in flight still reads its front.
 void WebSocketSession::end() {
   open_ = false;
-  if (!runnerId_.empty()) playground_.closeTab(std::exchange(runnerId_, {}));
+  if (!deviceId_.empty()) devices_.closeTab(std::exchange(deviceId_, {}), this);
 }
 
 }  // namespace pushwren::sim::playground

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <boost/beast/core/flat_buffer.hpp>
@@ -10,17 +11,18 @@
 #include <boost/beast/http/string_body.hpp>
 #include <boost/beast/websocket/stream.hpp>
 
-#include "sim/playground/playground.h"
+#include "sim/playground/device_fleet.h"
 #include "sim/playground/session_registry.h"
 
 namespace pushwren::sim::playground {
 
-// One browser tab's WebSocket (/__pushwren/ws): its runner lives as long as the connection.
+// One browser tab's WebSocket (/__pushwren/ws[?device=ID]): the tab shows a device of the fleet
+// for as long as the connection lasts.
 class WebSocketSession final : public PageChannel,
                                public Closeable,
                                public std::enable_shared_from_this<WebSocketSession> {
  public:
-  WebSocketSession(boost::beast::tcp_stream stream, Playground& playground);
+  WebSocketSession(boost::beast::tcp_stream stream, DeviceFleet& devices, std::optional<std::string> wanted);
 
   void accept(const boost::beast::http::request<boost::beast::http::string_body>& upgrade);
 
@@ -37,9 +39,10 @@ class WebSocketSession final : public PageChannel,
 
   boost::beast::websocket::stream<boost::beast::tcp_stream> ws_;
   boost::beast::flat_buffer buffer_;
-  Playground& playground_;
+  DeviceFleet& devices_;
+  std::optional<std::string> wanted_;
   std::deque<std::string> outbox_;
-  std::string runnerId_;
+  std::string deviceId_;
   bool open_ = false;
 };
 

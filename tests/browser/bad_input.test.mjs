@@ -90,7 +90,7 @@ test("an oversized message closes only its own socket", async () => {
   const outcome = await sendAndAwait(big, bridge(1, "/tags/set", { tags: { big: "x".repeat(2 << 20) } }), "return");
   // 1009 (message too big), or 1006 when the browser was still sending as the server closed.
   assert.ok([1009, 1006].includes(outcome.closed?.code), JSON.stringify(outcome));
-  assert.match(playground.stderr, /playground: tab-\d+: a message over 1048576 bytes; its WebSocket is closed/);
+  assert.match(playground.stderr, /playground: device \d+: a message over 1048576 bytes; its WebSocket is closed/);
   await stillServes();
 });
 
@@ -107,24 +107,31 @@ test("a tab that goes away in the middle of a call leaves the others served", as
   await stillServes();
 });
 
-test("many tabs at once each get their own answers", async () => {
-  const answers = await page.evaluate(async () => {
+test("many tabs at once: each gets its own answers or is told there is no device for it", async () => {
+  const outcomes = await page.evaluate(async () => {
     const tabs = 50;
     const one = (n) =>
       new Promise((done, fail) => {
         const socket = new WebSocket(`ws://${location.host}/__pushwren/ws`);
-        socket.onerror = () => fail(new Error(`tab ${n} was refused`));
+        socket.onerror = () => fail(new Error(`tab ${n} had an error`));
         socket.onopen = () => socket.send(JSON.stringify({ type: "bridge", id: n, url: "pushwren://onesignal/info", data: {} }));
         socket.onmessage = (event) => {
           const message = JSON.parse(event.data);
+          if (message.type === "app" && message.state === "refused") return done({ refused: message.why });
           if (message.type !== "return") return;
           socket.close();
-          done(message.id);
+          done({ answered: message.id });
         };
       });
     return Promise.all(Array.from({ length: tabs }, (_, n) => one(n)));
   });
-  assert.deepEqual(answers, Array.from({ length: 50 }, (_, n) => n));
+  // Each device is a process; the playground runs 16 at once, one of them this page's.
+  const answered = outcomes.filter((outcome) => "answered" in outcome);
+  assert.ok(answered.length >= 10, `${answered.length} tabs answered`);
+  outcomes.forEach((outcome, n) => {
+    if ("answered" in outcome) assert.equal(outcome.answered, n);
+    else assert.match(outcome.refused, /close a tab to open another/);
+  });
   await stillServes();
   await screenshot(page, "bad-input-still-serving");
 });

@@ -3,12 +3,14 @@
 // page client to each.
 import assert from "node:assert/strict";
 import { cpSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from "node:fs";
+import { execFile } from "node:child_process";
 import { request as httpRequest } from "node:http";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { after, before, describe, test } from "node:test";
+import { promisify } from "node:util";
 
-import { startFixtureSite } from "./support/fixture_site.mjs";
+import { TOPICS, startFixtureSite } from "./support/fixture_site.mjs";
 import { launchChromium, openPlayground, screenshot, startPlayground } from "./support/playground.mjs";
 
 let browser;
@@ -169,6 +171,31 @@ describe("a site served by its own server", () => {
       assert.equal(await frame.locator(CLIENT).count(), 1, path);
       assert.deepEqual(await frame.evaluate(() => Pushwren.call("/tags/get")), { success: true, tags: { plan: "pro" } });
     }
+  });
+
+  test("a manifest from the site is recorded as it was served, and the session replays", async () => {
+    await playground.step({ do: "config", set: { oneSignalV5TagsJsonUrl: `${playground.origin}/topics.json` } });
+    await opened.webView().evaluate(() => Pushwren.call("/showTagsUI"));
+    const screen = opened.page.locator(".native-screen");
+    await screen.locator(".ui-table-row", { hasText: "From the site" }).waitFor();
+    await screen.locator(".ui-button", { hasText: "Close" }).click();
+    await screen.waitFor({ state: "detached" });
+
+    const session = async (file) => (await fetch(new URL(`devices/1/session.${file}`, playground.url))).text();
+    const steps = await session("jsonl");
+    const served = steps
+      .split("\n")
+      .filter((line) => line.startsWith("{"))
+      .map((line) => JSON.parse(line))
+      .filter((step) => step.do === "serve" && step.path === "/topics.json");
+    assert.equal(served.length, 1);
+    assert.equal(served[0].body, TOPICS);
+    const dir = mkdtempSync(join(tmpdir(), "pushwren-site-session-"));
+    writeFileSync(join(dir, "s.jsonl"), steps);
+    writeFileSync(join(dir, "s.trace"), await session("trace"));
+    const simulator = process.env.PUSHWREN_SIM ?? new URL("../../build/bin/pushwren-sim", import.meta.url).pathname;
+    await promisify(execFile)(simulator, ["run", join(dir, "s.jsonl"), "--expect", join(dir, "s.trace")]);
+    rmSync(dir, { recursive: true });
   });
 
   test("requests for other hosts or absolute URLs are refused", async () => {

@@ -14,6 +14,9 @@ document.addEventListener("DOMContentLoaded", () => {
 });
 `;
 
+// The site's own subscriptions manifest.
+export const TOPICS = JSON.stringify({ sections: [{ name: "Site news", items: [{ identifier: "site_news", name: "From the site" }] }] });
+
 const page = (title, body) =>
   `<!doctype html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n<title>${title}</title>\n` +
   `<script src="/app.js"></script>\n</head>\n<body>\n<h1>${title}</h1>\n${body}\n</body>\n</html>\n`;
@@ -39,6 +42,10 @@ export async function startFixtureSite({ port = 0 } = {}) {
     if (PAGES[url.pathname] !== undefined) {
       response.setHeader("Content-Type", "text/html; charset=utf-8");
       return response.end(PAGES[url.pathname]);
+    }
+    if (url.pathname === "/topics.json") {
+      response.setHeader("Content-Type", "application/json");
+      return response.end(TOPICS);
     }
     if (url.pathname === "/app.js") {
       response.setHeader("Content-Type", "text/javascript");

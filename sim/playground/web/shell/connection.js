@@ -1,4 +1,6 @@
-// The tab's WebSocket to the host. The host answers a bridge request by calling page functions,
+import { device } from "./device.js";
+
+// The tab's WebSocket to its device. The host answers a bridge request by calling page functions,
 // navigating or dispatching events (each its own message), then returns the request by its id.
 
 export class HostConnection {
@@ -12,7 +14,7 @@ export class HostConnection {
     this.#onMessage = onMessage;
     this.#onClose = onClose;
     const scheme = location.protocol === "https:" ? "wss:" : "ws:";
-    this.#socket = new WebSocket(`${scheme}//${location.host}/__pushwren/ws`);
+    this.#socket = new WebSocket(`${scheme}//${location.host}${device.socketPath()}`);
     this.#socket.addEventListener("open", () => onOpen());
     this.#socket.addEventListener("message", (event) => this.#receive(event.data));
     this.#socket.addEventListener("close", () => this.#closed());

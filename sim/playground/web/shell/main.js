@@ -3,6 +3,7 @@
 
 import { HostConnection } from "./connection.js";
 import { Composers } from "./compose.js";
+import { showApp, wireCrashRelaunch } from "./device.js";
 import { wireDeviceLife } from "./device_life.js";
 import { Panel } from "./panel.js";
 import { PhoneOverlays } from "./phone_overlays.js";
@@ -34,6 +35,7 @@ const overlays = new PhoneOverlays(
 const status = $("connection");
 wireDeviceLife(panel);
 wireSessionSaving(panel);
+wireCrashRelaunch(panel);
 new TraceView(panel);
 
 function showConnection(text, kind) {
@@ -65,7 +67,6 @@ const webView = new WebView({
 
 async function hello(runner) {
   $("runner-id").textContent = runner;
-  document.title = `Pushwren playground · ${runner}`;
   webView.site = await site;
   $("site-name").textContent = (await site).name;
   webView.home();
@@ -73,6 +74,9 @@ async function hello(runner) {
 
 function handle(message) {
   switch (message.type) {
+    case "app":
+      showApp(message);
+      break;
     case "hello":
       hello(message.runner);
       break;

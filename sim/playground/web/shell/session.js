@@ -1,10 +1,9 @@
 // "Save session": the device's steps and trace as NAME.jsonl and NAME.trace, which replay with
 // `pushwren-sim run NAME.jsonl --expect NAME.trace`.
 
-const $ = (id) => document.getElementById(id);
+import { device } from "./device.js";
 
-// The playground runs one device today.
-const DEVICE = "1";
+const $ = (id) => document.getElementById(id);
 
 // A name that is safe as a file name on any system.
 export function sessionFileName(text) {
@@ -26,9 +25,8 @@ export function wireSessionSaving(panel) {
   $("session-form").addEventListener("submit", (event) => {
     event.preventDefault();
     const name = sessionFileName($("session-name").value);
-    const base = `/__pushwren/devices/${DEVICE}/session`;
-    download(`${base}.jsonl`, `${name}.jsonl`);
-    download(`${base}.trace`, `${name}.trace`);
+    download(device.sessionPath("jsonl"), `${name}.jsonl`);
+    download(device.sessionPath("trace"), `${name}.trace`);
     panel.notice(`Saved ${name}.jsonl and ${name}.trace: pushwren-sim run ${name}.jsonl --expect ${name}.trace`);
   });
 }

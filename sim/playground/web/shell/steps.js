@@ -1,10 +1,12 @@
-// Scenario steps applied to the live host: POST /__pushwren/steps answers with the trace lines the step
+import { device } from "./device.js";
+
+// Scenario steps applied to the tab's device: POST /__pushwren/steps?device=ID answers with the trace lines the step
 // produced, or with what is wrong with it.
 
 export async function applyStep(step) {
   let response;
   try {
-    response = await fetch("/__pushwren/steps", {
+    response = await fetch(device.stepsPath(), {
       method: "POST",
       headers: { "Content-Type": "application/json" },
       body: JSON.stringify(step),

@@ -28,18 +28,17 @@ struct PlaygroundFiles {
   Site site;
 };
 
-// The live host behind the playground's server: the simulation, the tabs with their runners, the
-// device panel's feed, and the steps the panel and scripts apply. Everything runs on the main
-// queue, the io_context the server runs on.
-class Playground {
+// What a GET of `path` on the playground's server answers with, when it is one of its files.
+std::optional<ServedFile> playgroundFile(const PlaygroundFiles& files, std::string_view path);
+
+// One device of the playground, live inside its own process: the simulation, the tab that shows
+// it with its runner, the device panel's feed, the steps the panel and scripts apply, and the
+// session's record. Everything runs on the main queue.
+class LiveDevice {
  public:
-  Playground(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files);
+  LiveDevice(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files);
 
   Simulation& simulation() { return sim_; }
-  const PlaygroundFiles& files() const { return files_; }
-  // The site for the shell: {"kind": "url" | "folder", "name": its URL or folder, "start": the
-  // path the web view opens first}.
-  boost::json::object siteDescription() const;
 
   std::string openTab(const std::weak_ptr<PageChannel>& page);
   void tabSaid(const std::string& runnerId, std::string_view message);
@@ -50,20 +49,15 @@ class Playground {
   void applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer);
 
   // The session's record starts: the playground's own address, written "{server}", and the
-  // folder, already made, it is written into as it goes (`serve --record`). Returns why it
-  // cannot be written.
-  std::optional<std::string> startSession(std::string ownAddress,
-                                          const std::optional<std::filesystem::path>& recordDir);
+  // files, in a folder already made, it is written into as it goes (`serve --record`). Returns
+  // why they cannot be written.
+  std::optional<std::string> startSession(std::string ownAddress, const std::optional<std::filesystem::path>& steps,
+                                          const std::optional<std::filesystem::path>& trace);
   // A step applied at the start (the configuration, the launch), for the session's record.
   void recordStep(const boost::json::object& step, std::size_t firstLine) { session_.record(step, firstLine); }
   const SessionRecord& session() const { return session_; }
-  // The one device there is, for addresses that name it.
-  static constexpr std::string_view kDeviceId = "1";
 
-  // What a GET of `path` on the playground's server answers with, when it is one of its files.
-  std::optional<ServedFile> fileServed(std::string_view path) const;
-
-  // Sends what changed on the device to every tab, now and then every 100 ms until stop(): the
+  // Sends what changed on the device to the tab, now and then every 100 ms until stop(): the
   // trace also grows from downloads that finish on their own time.
   void startPublishing();
   void stop();
@@ -72,10 +66,12 @@ class Playground {
   void publish();
   void schedulePublish();
   void ranStep(std::string_view by, const boost::json::object& step, std::size_t firstLine);
+  std::optional<ServedFile> servedFile(std::string_view path) const;
 
   boost::asio::io_context& io_;
   Simulation& sim_;
   PlaygroundFiles files_;
+  std::string ownAddress_;
   TabHost tabs_;
   PanelFeed panel_;
   SessionRecord session_;

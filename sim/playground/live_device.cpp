@@ -1,33 +1,35 @@
-#include "sim/playground/playground.h"
+#include "sim/playground/live_device.h"
 
 #include <chrono>
 #include <fstream>
 #include <sstream>
 
 #include "sim/playground/client_script.h"
+#include "sim/playground/proxied_file.h"
 #include "sim/playground/static_files.h"
 #include "sim/playground/step_sources.h"
 
 namespace pushwren::sim::playground {
 
-Playground::Playground(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files)
+LiveDevice::LiveDevice(boost::asio::io_context& io, Simulation& sim, PlaygroundFiles files)
     : io_(io),
       sim_(sim),
       files_(std::move(files)),
       tabs_(sim.host()),
       panel_(sim.host()),
-      session_(sim.trace(), [this](std::string_view path) { return fileServed(path); }),
+      session_(sim.trace(), [this](std::string_view path) { return servedFile(path); }),
       publishTimer_(io) {
   tabs_.onStep([this](const boost::json::object& source) { panel_.markStep(source); });
   tabs_.onRecord([this](const boost::json::object& step, std::size_t from) { session_.record(step, from); });
 }
 
-std::optional<std::string> Playground::startSession(std::string ownAddress,
-                                                    const std::optional<std::filesystem::path>& recordDir) {
+std::optional<std::string> LiveDevice::startSession(std::string ownAddress,
+                                                    const std::optional<std::filesystem::path>& steps,
+                                                    const std::optional<std::filesystem::path>& trace) {
+  ownAddress_ = ownAddress;
   session_.setOwnAddress(std::move(ownAddress));
-  if (!recordDir) return std::nullopt;
-  const auto name = "device-" + std::string(kDeviceId);
-  return session_.writeTo(*recordDir / (name + ".jsonl"), *recordDir / (name + ".trace"));
+  if (!steps || !trace) return std::nullopt;
+  return session_.writeTo(*steps, *trace);
 }
 
 namespace {
@@ -44,13 +46,13 @@ std::optional<std::string> fileText(const std::filesystem::path& file) {
 
 }  // namespace
 
-std::optional<ServedFile> Playground::fileServed(std::string_view path) const {
+std::optional<ServedFile> playgroundFile(const PlaygroundFiles& files, std::string_view path) {
   constexpr std::string_view kOwnPrefix = "/__pushwren/";
   std::optional<std::filesystem::path> file;
   if (path.starts_with(kOwnPrefix)) {
     const auto own = path.substr(kOwnPrefix.size() - 1);
-    file = own == "/manifest.json" && files_.manifest ? files_.manifest : staticFile(files_.webRoot, own);
-  } else if (const auto* folder = std::get_if<FolderSite>(&files_.site)) {
+    file = own == "/manifest.json" && files.manifest ? files.manifest : staticFile(files.webRoot, own);
+  } else if (const auto* folder = std::get_if<FolderSite>(&files.site)) {
     file = staticFile(folder->root, path);
     if (file && !insideRoot(folder->root, *file)) file.reset();
   }
@@ -62,7 +64,17 @@ std::optional<ServedFile> Playground::fileServed(std::string_view path) const {
   return ServedFile{200, type, sitePage ? withClientScript(*body) : std::move(*body)};
 }
 
-std::string Playground::openTab(const std::weak_ptr<PageChannel>& page) {
+// The playground's own files and a folder site's are read where they lie; what a site the
+// playground passes requests on to answers is asked of it again.
+std::optional<ServedFile> LiveDevice::servedFile(std::string_view path) const {
+  if (auto file = playgroundFile(files_, path)) return file;
+  if (!std::holds_alternative<UpstreamSite>(files_.site) || path.starts_with("/__pushwren/") || ownAddress_.empty()) {
+    return std::nullopt;
+  }
+  return fetchFromPlayground(ownAddress_, path);
+}
+
+std::string LiveDevice::openTab(const std::weak_ptr<PageChannel>& page) {
   publish();
   auto id = tabs_.open(page);
   if (const auto channel = page.lock()) {
@@ -74,14 +86,14 @@ std::string Playground::openTab(const std::weak_ptr<PageChannel>& page) {
 
 // The panel hears of it with the next publishing tick, so the bridge's round trip does not wait
 // for the panel.
-void Playground::tabSaid(const std::string& runnerId, std::string_view message) { tabs_.receive(runnerId, message); }
+void LiveDevice::tabSaid(const std::string& runnerId, std::string_view message) { tabs_.receive(runnerId, message); }
 
-void Playground::closeTab(const std::string& runnerId) {
+void LiveDevice::closeTab(const std::string& runnerId) {
   tabs_.close(runnerId);
   publish();
 }
 
-void Playground::applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer) {
+void LiveDevice::applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer) {
   // Each step the engine accepts is shown above its lines; one refused as written reaches nothing.
   const auto ran = [this, by = std::string(by)](const boost::json::object& step, std::size_t firstLine) {
     ranStep(by, step, firstLine);
@@ -92,7 +104,7 @@ void Playground::applyStep(std::string_view body, std::string_view by, std::func
   });
 }
 
-void Playground::ranStep(std::string_view by, const boost::json::object& step, std::size_t firstLine) {
+void LiveDevice::ranStep(std::string_view by, const boost::json::object& step, std::size_t firstLine) {
   panel_.markStep(stepSource(by, step), firstLine);
   session_.record(step, firstLine, by);
   // The old process's runners are gone with it; each tab's page belongs to the new one.
@@ -100,30 +112,23 @@ void Playground::ranStep(std::string_view by, const boost::json::object& step, s
   if (kind && kind->is_string() && kind->get_string() == "relaunch") tabs_.relaunched();
 }
 
-boost::json::object Playground::siteDescription() const {
-  if (const auto* upstream = std::get_if<UpstreamSite>(&files_.site)) {
-    return {{"kind", "url"}, {"name", upstream->origin}, {"start", upstream->startPath}};
-  }
-  return {{"kind", "folder"}, {"name", siteName(files_.site)}, {"start", "/"}};
-}
-
-void Playground::startPublishing() {
+void LiveDevice::startPublishing() {
   publish();
   schedulePublish();
 }
 
-void Playground::stop() {
+void LiveDevice::stop() {
   stopped_ = true;
   publishTimer_.cancel();
 }
 
-void Playground::publish() {
+void LiveDevice::publish() {
   session_.flushTrace();
   for (const auto& message : panel_.changes()) tabs_.broadcast(message);
   tabs_.publishScreens();
 }
 
-void Playground::schedulePublish() {
+void LiveDevice::schedulePublish() {
   if (stopped_) return;
   publishTimer_.expires_after(std::chrono::milliseconds(100));
   publishTimer_.async_wait([this](boost::system::error_code ec) {

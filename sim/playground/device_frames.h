@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pushwren::sim::playground {
+
+// What the playground and a device process say to each other over the device's pipes: frames of
+// a header line "KIND ASK ARG LENGTH\n" and LENGTH bytes of body. The body goes as it is, so a
+// page's message or a scenario passes unescaped and unparsed.
+//
+// To the device:
+//   open 0 - 0         a tab shows the device from now on
+//   said 0 - N         what the tab said (a page message, page_messages.h)
+//   close 0 - 0        the tab has gone
+//   steps ASK BY N     scenario steps from BY ("panel", "script"); answered with ASK
+//   session ASK jsonl|trace 0
+// From the device:
+//   ready 0 - 0        it has started and launched, or waits for its relaunch
+//   page 0 - N         a message for the tab
+//   answer ASK STATUS N
+struct Frame {
+  std::string kind;
+  std::uint64_t ask = 0;
+  std::string arg = "-";
+  std::string body;
+};
+
+std::string encodeFrame(const Frame& frame);
+
+// Reads frames out of a byte stream that arrives in pieces of any size.
+class FrameReader {
+ public:
+  // Frames larger than this are refused: a message from a tab is at most 1 MiB, a scenario
+  // or a session a few.
+  static constexpr std::size_t kLargestBody = 256u << 20;
+
+  // Adds bytes; returns the frames they complete, or nothing when the stream is not frames (the
+  // reader is then spent: `error()` says why).
+  std::optional<std::vector<Frame>> feed(std::string_view bytes);
+  const std::string& error() const { return error_; }
+
+ private:
+  bool readHeader(std::string_view line);
+
+  std::string buffer_;
+  std::optional<Frame> partial_;
+  std::size_t bodyLength_ = 0;
+  std::string error_;
+};
+
+}  // namespace pushwren::sim::playground

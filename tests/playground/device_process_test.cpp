@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/playground/device_process.h"
+
+namespace pushwren::sim::playground {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A stand-in device: a shell script that speaks frames on descriptor 3.
+std::vector<std::string> script(const std::string& text) { return {"/bin/sh", "-c", text}; }
+
+class DeviceProcessTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<DeviceProcess> start(const std::string& text, std::chrono::milliseconds answerLimit = 10s) {
+    auto process = std::make_shared<DeviceProcess>(io, "device 9", answerLimit);
+    const auto problem = process->start(script(text), {[this] { ready = true; },
+                                                       [this](std::string message) { pages.push_back(message); },
+                                                       [this](const std::string& why) { ended = why; }});
+    EXPECT_FALSE(problem) << *problem;
+    return process;
+  }
+  void runUntil(const std::function<bool()>& done) {
+    const auto giveUp = std::chrono::steady_clock::now() + 20s;
+    while (!done() && std::chrono::steady_clock::now() < giveUp) {
+      // A queue that ran out of work stays stopped until restarted.
+      if (io.stopped()) io.restart();
+      io.run_one_for(50ms);
+    }
+    ASSERT_TRUE(done()) << "gave up waiting";
+  }
+
+  boost::asio::io_context io;
+  bool ready = false;
+  std::vector<std::string> pages;
+  std::optional<std::string> ended;
+};
+
+TEST_F(DeviceProcessTest, PassesFramesBothWays) {
+  // Answers each question with its own argument, then ends when its input does.
+  const auto process = start(R"(printf 'ready 0 - 0\npage 0 - 5\nhello' >&3
+    while read -r kind ask arg length; do
+      body=$(head -c "$length")
+      printf 'answer %s 200 %s\n%s' "$ask" "${#body}" "$body" >&3
+    done)");
+  std::optional<Frame> answer;
+  process->ask({"steps", 0, "script", "{\"do\":\"launch\"}"}, [&](std::optional<Frame> heard) { answer = heard; });
+  runUntil([&] { return answer.has_value(); });
+  EXPECT_TRUE(ready);
+  EXPECT_EQ(pages, std::vector<std::string>{"hello"});
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer->arg, "200");
+  EXPECT_EQ(answer->body, "{\"do\":\"launch\"}");
+  process->finish(5s);
+  runUntil([&] { return ended.has_value(); });
+  EXPECT_EQ(*ended, "it exited");
+}
+
+TEST_F(DeviceProcessTest, ThatDiesSaysHowWithItsLastErrorLines) {
+  struct Case {
+    const char* script;
+    const char* why;
+  };
+  for (const auto& c : {Case{"echo first >&2; echo 'last words' >&2; exit 3", "it exited with status 3"},
+                        Case{"echo 'about to go' >&2; kill -SEGV $$", "it was killed by signal 11"},
+                        Case{"printf 'not frames at all\\n' >&3; sleep 30", "it wrote what is not a frame"}}) {
+    ended.reset();
+    const auto process = start(c.script);
+    runUntil([&] { return ended.has_value(); });
+    EXPECT_NE(ended->find(c.why), std::string::npos) << *ended;
+    EXPECT_FALSE(process->running());
+  }
+  std::optional<Frame> late = Frame{};
+  const auto process = start("echo first >&2; echo 'last words' >&2; exit 3");
+  runUntil([&] { return !process->running(); });
+  EXPECT_EQ(process->lastErrorLines(), (std::deque<std::string>{"first", "last words"}));
+  process->ask({"steps", 0, "script", "{}"}, [&](std::optional<Frame> heard) { late = heard; });
+  EXPECT_FALSE(late) << "an ended process answers nothing, at once";
+}
+
+TEST_F(DeviceProcessTest, ThatDoesNotAnswerInTimeIsKilledAsHung) {
+  const auto process = start("printf 'ready 0 - 0\\n' >&3; sleep 30", 200ms);
+  bool answered = false;
+  std::optional<Frame> answer = Frame{};
+  process->ask({"steps", 0, "script", "{}"}, [&](std::optional<Frame> heard) {
+    answered = true;
+    answer = heard;
+  });
+  runUntil([&] { return ended.has_value(); });
+  EXPECT_TRUE(answered);
+  EXPECT_FALSE(answer);
+  EXPECT_EQ(*ended, "it did not answer within 0.2 s, as if hung");
+}
+
+TEST_F(DeviceProcessTest, KeepsOnlyTheLastErrorLinesEachCut) {
+  const auto process = start("i=0; while [ $i -lt 50 ]; do echo \"line $i\" >&2; i=$((i+1)); done;"
+                             "head -c 5000 /dev/zero | tr '\\0' x >&2; echo >&2; exit 1");
+  runUntil([&] { return ended.has_value(); });
+  const auto& lines = process->lastErrorLines();
+  ASSERT_EQ(lines.size(), DeviceProcess::kErrorLinesKept);
+  EXPECT_EQ(lines.front(), "line 31");
+  EXPECT_EQ(lines.back(), std::string(1000, 'x'));
+}
+
+TEST_F(DeviceProcessTest, ThatCannotBeStartedSaysWhy) {
+  DeviceProcess process(io, "device 9");
+  const auto problem = process.start({"/nonexistent/pushwren-sim", "device"}, {});
+  ASSERT_TRUE(problem);
+  EXPECT_EQ(*problem, "/nonexistent/pushwren-sim cannot be started: No such file or directory");
+  EXPECT_FALSE(process.running());
+}
+
+}  // namespace
+}  // namespace pushwren::sim::playground
