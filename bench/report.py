@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Pairs each benchmark with its floor and writes build/bench/results.json, then prints a table.
 
-    report.py BENCHMARK_JSON [ROUND_TRIP_JSON [SITE_JSON]] OUT_JSON
+    report.py BENCHMARK_JSON [ROUND_TRIP_JSON [ROWS_JSON ...]] OUT_JSON
 
-SITE_JSON holds rows already paired with their floors ({"rows": [{name, value, unit, floor, ratio}]}):
-the site's load through the playground and the proxy's memory.
+Each ROWS_JSON holds rows already paired with their floors ({"rows": [{name, value, unit, floor, ratio}]}):
+the site's load through the playground and the proxy's memory (site.json), the replay of a
+recorded session (replay.json), the relaunch in the browser (relaunch.json). A file that is
+missing is left out.
 
 A benchmark BM_Name/ARG is paired with BM_NameFloor/ARG; with repetitions, medians are used. Times are compared as value/floor;
 throughputs (bytes or items per second) as floor/value, so lower is better everywhere. A
@@ -31,6 +33,8 @@ GOALS = {
     "bridge_round_trip/mean": ("<= 1.3 x floor", lambda r: r["ratio"] <= 1.3),
     "site_load/p50": ("<= 1.3 x floor", lambda r: r["ratio"] <= 1.3),
     "proxy_memory/100 MB": ("< 8 MB growth", lambda r: r["value"] < 8 * 1024 * 1024),
+    "replay/steps_per_s": (">= 50,000 steps/s", lambda r: r["value"] >= 50000),
+    "relaunch/p50": ("< 300 ms", lambda r: r["value"] < 300),
 }
 
 
@@ -100,7 +104,7 @@ def rows_from_round_trip(path):
 
 
 def main(argv):
-    if len(argv) not in (2, 3, 4):
+    if len(argv) < 2:
         print(__doc__, file=sys.stderr)
         return 2
     bench_path, out_path = argv[0], argv[-1]
@@ -109,9 +113,10 @@ def main(argv):
     rows = sorted(rows_from_benchmarks(data), key=lambda r: r["name"])
     if len(argv) >= 3 and os.path.exists(argv[1]):
         rows += rows_from_round_trip(argv[1])
-    if len(argv) == 4 and os.path.exists(argv[2]):
-        with open(argv[2]) as f:
-            rows += json.load(f)["rows"]
+    for rows_path in argv[2:-1]:
+        if os.path.exists(rows_path):
+            with open(rows_path) as f:
+                rows += json.load(f)["rows"]
     rows = [with_role(r) for r in rows]
     context = data.get("context", {})
     result = {"machine": {"host": context.get("host_name"), "cpus": context.get("num_cpus"),

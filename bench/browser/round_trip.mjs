@@ -8,11 +8,9 @@
 // sees it. scripts/bench.sh runs it against a Release build; `node bench/browser/round_trip.mjs`
 // alone runs it against PUSHWREN_SIM or build/bin/pushwren-sim.
 import { mkdirSync, writeFileSync } from "node:fs";
-import { createServer } from "node:http";
 import { join } from "node:path";
 
-import { acceptEcho } from "../../tests/browser/support/websocket_echo.mjs";
-
+import { startEcho, summary, timeEcho } from "./echo_floor.mjs";
 import { launchChromium, openPlayground, repoRoot, startPlayground } from "../../tests/browser/support/playground.mjs";
 
 const CALLS = 1000;
@@ -30,56 +28,6 @@ async function timeBridge({ calls, warmUp }) {
     if (!answer || answer.success !== true) throw new Error("unexpected answer " + JSON.stringify(answer));
   }
   return { times, total: performance.now() - started };
-}
-
-// In the same page: a message of a bridge request's size to the echo and back, one at a time.
-async function timeEcho({ calls, warmUp, echoUrl }) {
-  const socket = new WebSocket(echoUrl);
-  await new Promise((open, fail) => {
-    socket.onopen = open;
-    socket.onerror = () => fail(new Error("the echo WebSocket was refused"));
-  });
-  const message = JSON.stringify({
-    type: "bridge",
-    id: 1,
-    url: "pushwren://onesignal/tags/get",
-    data: { callback: "Pushwren._answers.a1" },
-  });
-  const echo = () =>
-    new Promise((back) => {
-      socket.onmessage = back;
-      socket.send(message);
-    });
-  for (let i = 0; i < warmUp; i++) await echo();
-  const times = [];
-  const started = performance.now();
-  for (let i = 0; i < calls; i++) {
-    const before = performance.now();
-    await echo();
-    times.push(performance.now() - before);
-  }
-  const total = performance.now() - started;
-  socket.close();
-  return { times, total };
-}
-
-function summary({ times, total }) {
-  const sorted = [...times].sort((a, b) => a - b);
-  const at = (share) => sorted[Math.min(sorted.length - 1, Math.ceil(share * sorted.length) - 1)];
-  const round = (ms) => Math.round(ms * 1000) / 1000;
-  return {
-    p50: round(at(0.5)),
-    p99: round(at(0.99)),
-    mean: round(times.reduce((sum, t) => sum + t, 0) / times.length),
-    callsPerSecond: Math.round((times.length / total) * 1000),
-  };
-}
-
-async function startEcho() {
-  const server = createServer((request, response) => response.end());
-  server.on("upgrade", (request, socket, head) => acceptEcho(request, socket, head));
-  await new Promise((done) => server.listen(0, "127.0.0.1", done));
-  return { url: `ws://127.0.0.1:${server.address().port}/`, close: () => server.close() };
 }
 
 const echoServer = await startEcho();
