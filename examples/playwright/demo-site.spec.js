@@ -47,8 +47,9 @@ test("the page's tags reach the push service, and the service's reach the page",
   await expect(phone.locator("#tags")).toContainText("team = OL");
 });
 
-// The device's session replays without a browser: kept beside the tests, it catches a change in
-// what the plugin does for the same steps.
+// The device's session replays without a browser or a playground: the pair, saved with the
+// test's results, is a scenario to keep, and fails its replay once the device answers the same
+// steps differently.
 test("the session replays with pushwren-sim run", async ({ phone, playground }, testInfo) => {
   await playground.steps({ do: "notificationClick", additionalData: { story: 9 } });
   await expect(events(phone, "Notification opened")).toContainText('"story":9');
