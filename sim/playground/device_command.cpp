@@ -152,7 +152,7 @@ int deviceCommand(const std::vector<std::string>& args, std::ostream& err) {
     pipe->send({"answer", ask, std::to_string(status), std::move(body)});
   };
   pipe->start(
-      [&](Frame frame) {
+      [&](const Frame& frame) {
         if (frame.kind == "said") {
           if (!runner.empty()) device.tabSaid(runner, frame.body);
         } else if (frame.kind == "steps") {

@@ -235,12 +235,13 @@ void DeviceFleet::relaunchCrashed(Device& device, std::string body, std::string 
   }
   if (steps.size() != 1 || steps.front().kind->name != "relaunch") {
     return answer({409, errorAnswer(nameOf(device.id) + " has crashed (" + *device.crash +
-                                        "); relaunch it first: {\"do\": \"relaunch\"}",
+                                        R"(); relaunch it first: {"do": "relaunch"})",
                                     device.crashOutput)});
   }
   spawn(true, &device);
   if (device.crash) return answer({500, errorAnswer(nameOf(device.id) + ": " + *device.crash)});
-  ask(device, {"steps", 0, by, std::move(body)}, [this, id = device.id, answer = std::move(answer)](StepAnswer result) {
+  ask(device, {"steps", 0, std::move(by), std::move(body)},
+      [this, id = device.id, answer = std::move(answer)](StepAnswer result) {
     // The tab shows the new process once it has launched: its page is the new process's page.
     if (auto* device = find(id); device && device->shown && !device->crash) {
       tell(*device, appMessage(*device));

@@ -1,13 +1,13 @@
 #include "sim/playground/device_process.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstring>
+#include <system_error>
 #include <iostream>
 
 extern char** environ;
@@ -57,7 +57,8 @@ std::string describeEnd(int status) {
   }
   if (WIFSIGNALED(status)) {
     const int signal = WTERMSIG(status);
-    return "it was killed by signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
+    const char* name = sigdescr_np(signal);
+    return "it was killed by signal " + std::to_string(signal) + (name ? std::string(" (") + name + ")" : "");
   }
   return "it ended";
 }
@@ -86,7 +87,7 @@ std::optional<std::string> DeviceProcess::start(const std::vector<std::string>& 
     for (auto* made : {&toChild, &fromChild, &errors}) {
       if (*made) closeBoth(**made);
     }
-    return std::string("no pipe for it: ") + std::strerror(errno);
+    return "no pipe for it: " + std::error_code(errno, std::generic_category()).message();
   }
 
   posix_spawn_file_actions_t actions;
@@ -112,6 +113,7 @@ std::optional<std::string> DeviceProcess::start(const std::vector<std::string>& 
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
   std::vector<char*> argv;
+  argv.reserve(command.size() + 1);
   for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
   const int failed = posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), environ);
@@ -125,7 +127,7 @@ std::optional<std::string> DeviceProcess::start(const std::vector<std::string>& 
     ::close(toChild->write);
     ::close(fromChild->read);
     ::close(errors->read);
-    return command.front() + " cannot be started: " + std::strerror(failed);
+    return command.front() + " cannot be started: " + std::error_code(failed, std::generic_category()).message();
   }
 
   const std::weak_ptr<DeviceProcess> weak = weak_from_this();
@@ -154,7 +156,7 @@ void DeviceProcess::ask(Frame frame, std::function<void(std::optional<Frame>)> a
   if (!running()) return answered(std::nullopt);
   frame.ask = ++lastAsk_;
   auto limit = std::make_unique<boost::asio::steady_timer>(io_, answerLimit_);
-  limit->async_wait([weak = weak_from_this(), seconds = answerLimit_.count() / 1000.0](boost::system::error_code ec) {
+  limit->async_wait([weak = weak_from_this(), seconds = std::chrono::duration<double>(answerLimit_).count()](boost::system::error_code ec) {
     const auto self = weak.lock();
     if (ec || !self) return;
     char text[32];

@@ -35,7 +35,7 @@ class FramePipe : public std::enable_shared_from_this<FramePipe> {
 
   boost::asio::posix::stream_descriptor in_;
   boost::asio::posix::stream_descriptor out_;
-  std::array<char, 64 * 1024> readBuffer_{};
+  std::array<char, std::size_t{64} * 1024> readBuffer_{};
   FrameReader reader_;
   std::string pending_;
   std::string writing_;

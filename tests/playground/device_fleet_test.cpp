@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,10 +29,11 @@ class FakeTab final : public PageChannel {
     return false;
   }
   const boost::json::object* last(std::string_view type) const {
-    for (auto each = messages.rbegin(); each != messages.rend(); ++each) {
-      if (each->at("type").as_string() == type) return &*each;
+    const boost::json::object* found = nullptr;
+    for (const auto& message : messages) {
+      if (message.at("type").as_string() == type) found = &message;
     }
-    return nullptr;
+    return found;
   }
 
   std::vector<boost::json::object> messages;

@@ -22,7 +22,7 @@ class DeviceProcessTest : public ::testing::Test {
   std::shared_ptr<DeviceProcess> start(const std::string& text, std::chrono::milliseconds answerLimit = 10s) {
     auto process = std::make_shared<DeviceProcess>(io, "device 9", answerLimit);
     const auto problem = process->start(script(text), {[this] { ready = true; },
-                                                       [this](std::string message) { pages.push_back(message); },
+                                                       [this](std::string message) { pages.push_back(std::move(message)); },
                                                        [this](const std::string& why) { ended = why; }});
     EXPECT_FALSE(problem) << *problem;
     return process;
@@ -51,13 +51,13 @@ TEST_F(DeviceProcessTest, PassesFramesBothWays) {
       printf 'answer %s 200 %s\n%s' "$ask" "${#body}" "$body" >&3
     done)");
   std::optional<Frame> answer;
-  process->ask({"steps", 0, "script", "{\"do\":\"launch\"}"}, [&](std::optional<Frame> heard) { answer = heard; });
+  process->ask({"steps", 0, "script", R"({"do":"launch"})"}, [&](std::optional<Frame> heard) { answer = std::move(heard); });
   runUntil([&] { return answer.has_value(); });
   EXPECT_TRUE(ready);
   EXPECT_EQ(pages, std::vector<std::string>{"hello"});
   ASSERT_TRUE(answer);
   EXPECT_EQ(answer->arg, "200");
-  EXPECT_EQ(answer->body, "{\"do\":\"launch\"}");
+  EXPECT_EQ(answer->body, R"({"do":"launch"})");
   process->finish(5s);
   runUntil([&] { return ended.has_value(); });
   EXPECT_EQ(*ended, "it exited");
@@ -81,7 +81,7 @@ TEST_F(DeviceProcessTest, ThatDiesSaysHowWithItsLastErrorLines) {
   const auto process = start("echo first >&2; echo 'last words' >&2; exit 3");
   runUntil([&] { return !process->running(); });
   EXPECT_EQ(process->lastErrorLines(), (std::deque<std::string>{"first", "last words"}));
-  process->ask({"steps", 0, "script", "{}"}, [&](std::optional<Frame> heard) { late = heard; });
+  process->ask({"steps", 0, "script", "{}"}, [&](std::optional<Frame> heard) { late = std::move(heard); });
   EXPECT_FALSE(late) << "an ended process answers nothing, at once";
 }
 
@@ -91,7 +91,7 @@ TEST_F(DeviceProcessTest, ThatDoesNotAnswerInTimeIsKilledAsHung) {
   std::optional<Frame> answer = Frame{};
   process->ask({"steps", 0, "script", "{}"}, [&](std::optional<Frame> heard) {
     answered = true;
-    answer = heard;
+    answer = std::move(heard);
   });
   runUntil([&] { return ended.has_value(); });
   EXPECT_TRUE(answered);
