@@ -94,6 +94,7 @@ void DeviceFleet::start(Device& device, bool awaitRelaunch) {
 }
 
 void DeviceFleet::ended(const std::string& id, const std::shared_ptr<DeviceProcess>& process, const std::string& why) {
+  if (process && process->endedInFault()) faults_.push_back(nameOf(id) + ": " + why);
   auto* device = find(id);
   // A device let go (or its earlier life) is not mourned.
   if (stopping_ || !device || device->process != process) return;

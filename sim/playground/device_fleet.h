@@ -80,6 +80,9 @@ class DeviceFleet {
   // Asks every device to end; `running()` says when they all have.
   void stop();
   bool running() const;
+  // The devices that ended in a fault of their own (DeviceProcess::endedInFault), with why, so
+  // that a crash or a sanitizer's report in a device is not lost when the playground stops.
+  const std::vector<std::string>& faults() const { return faults_; }
 
  private:
   struct Device {
@@ -112,6 +115,7 @@ class DeviceFleet {
   std::map<unsigned, Device> devices_;
   std::vector<std::string> opened_;  // by when a tab last opened them, the latest last
   unsigned nextId_ = 1;
+  std::vector<std::string> faults_;
   bool stopping_ = false;
 };
 

@@ -236,7 +236,11 @@ void DeviceProcess::streamEnded() {
 void DeviceProcess::reap() {
   int status = 0;
   const pid_t reaped = waitpid(pid_, &status, WNOHANG);
-  if (reaped == pid_ || reaped < 0) return over(killedBecause_.value_or(reaped == pid_ ? describeEnd(status) : "it ended"));
+  if (reaped == pid_ || reaped < 0) {
+    faulted_ = reaped == pid_ && ((WIFEXITED(status) && WEXITSTATUS(status) != 0) ||
+                                  (WIFSIGNALED(status) && WTERMSIG(status) != SIGKILL));
+    return over(killedBecause_.value_or(reaped == pid_ ? describeEnd(status) : "it ended"));
+  }
   // Its pipes are closed but it lives on: it is not a device any more.
   if (std::chrono::steady_clock::now() >= reapGiveUp_) kill("it closed its pipes and went on");
   reaper_.expires_after(kReapInterval);

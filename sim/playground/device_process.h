@@ -52,6 +52,9 @@ class DeviceProcess : public std::enable_shared_from_this<DeviceProcess> {
   void kill(const std::string& why);
 
   bool running() const { return pid_ > 0 && !ended_; }
+  // Whether it ended as a fault of its own: a status other than 0, or a signal other than the
+  // SIGKILL a person or the playground ends a device with (a sanitizer's report, a crash).
+  bool endedInFault() const { return faulted_; }
   pid_t pid() const { return pid_; }
   const std::string& name() const { return name_; }
   const std::deque<std::string>& lastErrorLines() const { return errorLines_; }
@@ -86,6 +89,7 @@ class DeviceProcess : public std::enable_shared_from_this<DeviceProcess> {
   boost::asio::steady_timer endLimit_;
   std::chrono::steady_clock::time_point reapGiveUp_;
   bool ended_ = false;
+  bool faulted_ = false;
 };
 
 }  // namespace pushwren::sim::playground

@@ -120,6 +120,8 @@ void LiveDevice::startPublishing() {
 void LiveDevice::stop() {
   stopped_ = true;
   publishTimer_.cancel();
+  // Lines from downloads that finished since the last tick belong in the record too.
+  session_.flushTrace();
 }
 
 void LiveDevice::publish() {

@@ -256,6 +256,11 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     err << "pushwren-sim serve: connections or devices still open 5 s after the stop; leaving them\n";
     std::_Exit(1);
   }
+  if (!devices.faults().empty()) {
+    err << "pushwren-sim serve: devices ended in a fault during the session:\n";
+    for (const auto& fault : devices.faults()) err << "  " << fault << '\n';
+    return 1;
+  }
   return 0;
 }
 

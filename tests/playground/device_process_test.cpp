@@ -67,15 +67,19 @@ TEST_F(DeviceProcessTest, ThatDiesSaysHowWithItsLastErrorLines) {
   struct Case {
     const char* script;
     const char* why;
+    bool fault;  // of its own, rather than the SIGKILL a person or the playground sends
   };
-  for (const auto& c : {Case{"echo first >&2; echo 'last words' >&2; exit 3", "it exited with status 3"},
-                        Case{"echo 'about to go' >&2; kill -SEGV $$", "it was killed by signal 11"},
-                        Case{"printf 'not frames at all\\n' >&3; sleep 30", "it wrote what is not a frame"}}) {
+  for (const auto& c : {Case{"exit 0", "it exited", false},
+                        Case{"echo first >&2; echo 'last words' >&2; exit 3", "it exited with status 3", true},
+                        Case{"echo 'about to go' >&2; kill -SEGV $$", "it was killed by signal 11", true},
+                        Case{"kill -KILL $$", "it was killed by signal 9", false},
+                        Case{"printf 'not frames at all\\n' >&3; sleep 30", "it wrote what is not a frame", false}}) {
     ended.reset();
     const auto process = start(c.script);
     runUntil([&] { return ended.has_value(); });
     EXPECT_NE(ended->find(c.why), std::string::npos) << *ended;
     EXPECT_FALSE(process->running());
+    EXPECT_EQ(process->endedInFault(), c.fault) << c.script;
   }
   std::optional<Frame> late = Frame{};
   const auto process = start("echo first >&2; echo 'last words' >&2; exit 3");
