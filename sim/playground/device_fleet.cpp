@@ -116,11 +116,14 @@ bool DeviceFleet::makeRoom() {
   for (const auto& [number, device] : devices_) live += device.process && device.process->running() ? 1 : 0;
   if (live < kMostDevices) return true;
   // The device a tab left longest ago goes first.
-  for (const auto& id : opened_) {
-    auto* device = find(id);
+  for (auto place = opened_.begin(); place != opened_.end(); ++place) {
+    auto* device = find(*place);
     if (!device || device->shown) continue;
     if (device->process) device->process->finish(std::chrono::milliseconds(0));
-    opened_.erase(std::find(opened_.begin(), opened_.end(), id));
+    // The id is taken out of the list before the erase: a reference into the list would name the
+    // next device once its element is gone.
+    const auto id = std::move(*place);
+    opened_.erase(place);
     devices_.erase(static_cast<unsigned>(std::stoul(id)));
     return true;
   }

@@ -130,6 +130,26 @@ TEST_F(DeviceFleetTest, AReloadedTabComesBackToItsDeviceAndANewTabGetsANewOne) {
   EXPECT_EQ(open(third, "2"), "3") << "device 2 is shown in another tab";
 }
 
+TEST_F(DeviceFleetTest, AtTheCapTheDeviceLeftLongestAgoMakesRoomAndShownDevicesStay) {
+  std::vector<std::shared_ptr<FakeTab>> tabs;
+  for (std::size_t n = 0; n < DeviceFleet::kMostDevices; ++n) {
+    tabs.push_back(std::make_shared<FakeTab>());
+    EXPECT_EQ(open(tabs.back()), std::to_string(n + 1));
+  }
+  const auto refused = std::make_shared<FakeTab>();
+  EXPECT_FALSE(fleet.openTab(refused, std::nullopt)) << "every device is shown";
+  EXPECT_NE(refused->last("app")->at("why").as_string().find("close a tab to open another"), std::string::npos);
+
+  // Device 1 is left first; device 2, shown and next in line, must not be the one to go.
+  fleet.closeTab("1", tabs.front().get());
+  EXPECT_EQ(open(std::make_shared<FakeTab>()), "17");
+  EXPECT_EQ(steps("1", "[]").status, 400u) << "device 1 made room";
+  for (std::size_t n = 2; n <= DeviceFleet::kMostDevices; ++n) {
+    EXPECT_EQ(steps(std::to_string(n), "[]").status, 200u) << "device " << n << " is still there";
+  }
+  for (std::size_t n = 1; n < tabs.size(); ++n) EXPECT_FALSE(tabs[n]->heard("app", "crashed")) << "tab " << n + 1;
+}
+
 TEST_F(DeviceFleetTest, ACrashedDeviceIsToldToItsTabAndComesBackWithItsRelaunch) {
   open(first);
   open(second);
