@@ -9,7 +9,13 @@ import { execFileSync } from "node:child_process";
 import { writeFileSync } from "node:fs";
 import { join } from "node:path";
 
-import { launchChromium, openPlayground, repoRoot, startPlayground } from "../../tests/browser/support/playground.mjs";
+import {
+  launchChromium,
+  openPlayground,
+  repoRoot,
+  startPlayground,
+  subscribeToFootball,
+} from "../../tests/browser/support/playground.mjs";
 
 const PATTERN_MARK = "# pattern: the steps from here to the end repeat\n";
 const QUIET_MS = 300;
@@ -93,13 +99,7 @@ try {
   await quietSession();
 
   // The subscriptions screen: downloaded, a switch turned, closed.
-  await demo.locator("#show-topics").click();
-  const screen = page.locator(".native-screen");
-  await screen.locator(".ui-table-row").first().waitFor();
-  await screen.locator(".ui-table-row", { hasText: "Football" }).locator(".ui-switch").click();
-  await page.locator("#device-state .chip", { hasText: 'sport_football = "1"' }).waitFor();
-  await screen.locator(".ui-button", { hasText: "Close" }).click();
-  await screen.waitFor({ state: "detached" });
+  await subscribeToFootball(page, demo);
 
   // The app relaunched, then opened again from a notification; both end with a new page loaded.
   loads = await loadsSoFar();

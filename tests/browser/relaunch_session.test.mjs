@@ -7,7 +7,7 @@ import { join } from "node:path";
 import { after, before, test } from "node:test";
 import { promisify } from "node:util";
 
-import { launchChromium, openPlayground, screenshot, startPlayground } from "./support/playground.mjs";
+import { launchChromium, openPlayground, screenshot, startPlayground, subscribeToFootball } from "./support/playground.mjs";
 
 const simulator = process.env.PUSHWREN_SIM ?? new URL("../../build/bin/pushwren-sim", import.meta.url).pathname;
 
@@ -80,13 +80,7 @@ test("a session of page calls, panel steps, the subscriptions screen and a relau
     await page.locator("#notification-form button[value=foreground]").click();
     await page.locator("#notification-status", { hasText: "plugin" }).waitFor();
 
-    await demo.locator("#show-topics").click();
-    const screen = page.locator(".native-screen");
-    await screen.locator(".ui-table-row").first().waitFor();
-    await screen.locator(".ui-table-row", { hasText: "Football" }).locator(".ui-switch").click();
-    await page.locator("#device-state .chip", { hasText: 'sport_football = "1"' }).waitFor();
-    await screen.locator(".ui-button", { hasText: "Close" }).click();
-    await screen.waitFor({ state: "detached" });
+    await subscribeToFootball(page, demo);
 
     const loads = await page.locator(".step-source.load").count();
     await page.locator("#relaunch").click();

@@ -100,6 +100,18 @@ export async function openPlayground(browser, playground, { ready = "#info dt" }
   return { context, page, demo, site: demo, demoFrame: webView, webView };
 }
 
+// From the demo page: opens the subscriptions screen, turns Football on, waits for the tag it
+// sets, and closes the screen, as a person does.
+export async function subscribeToFootball(page, demo) {
+  await demo.locator("#show-topics").click();
+  const screen = page.locator(".native-screen");
+  await screen.locator(".ui-table-row").first().waitFor();
+  await screen.locator(".ui-table-row", { hasText: "Football" }).locator(".ui-switch").click();
+  await page.locator("#device-state .chip", { hasText: 'sport_football = "1"' }).waitFor();
+  await screen.locator(".ui-button", { hasText: "Close" }).click();
+  await screen.waitFor({ state: "detached" });
+}
+
 export async function screenshot(page, name) {
   mkdirSync(screenshotDir, { recursive: true });
   const path = join(screenshotDir, `${name}.png`);
