@@ -11,6 +11,7 @@
 #include <boost/json/parse.hpp>
 
 #include "sim/playground/device_fleet.h"
+#include "tests/playground/run_io_until.h"
 
 namespace pushwren::sim::playground {
 namespace {
@@ -51,15 +52,7 @@ class DeviceFleetTest : public ::testing::Test {
     runUntil([&] { return !fleet.running(); });
   }
 
-  void runUntil(const std::function<bool()>& done) {
-    const auto giveUp = std::chrono::steady_clock::now() + 30s;
-    while (!done() && std::chrono::steady_clock::now() < giveUp) {
-      // A queue that ran out of work stays stopped until restarted.
-      if (io.stopped()) io.restart();
-      io.run_one_for(50ms);
-    }
-    ASSERT_TRUE(done()) << "gave up waiting";
-  }
+  void runUntil(const std::function<bool()>& done) { ASSERT_TRUE(runIoUntil(io, done, 30s)) << "gave up waiting"; }
 
   // Opens a tab and lets its page finish loading, as the web view does.
   std::string open(const std::shared_ptr<FakeTab>& tab, std::optional<std::string> wanted = std::nullopt) {

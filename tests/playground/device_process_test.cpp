@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/playground/device_process.h"
+#include "tests/playground/run_io_until.h"
 
 namespace pushwren::sim::playground {
 namespace {
@@ -27,15 +28,7 @@ class DeviceProcessTest : public ::testing::Test {
     EXPECT_FALSE(problem) << *problem;
     return process;
   }
-  void runUntil(const std::function<bool()>& done) {
-    const auto giveUp = std::chrono::steady_clock::now() + 20s;
-    while (!done() && std::chrono::steady_clock::now() < giveUp) {
-      // A queue that ran out of work stays stopped until restarted.
-      if (io.stopped()) io.restart();
-      io.run_one_for(50ms);
-    }
-    ASSERT_TRUE(done()) << "gave up waiting";
-  }
+  void runUntil(const std::function<bool()>& done) { ASSERT_TRUE(runIoUntil(io, done, 20s)) << "gave up waiting"; }
 
   boost::asio::io_context io;
   bool ready = false;
