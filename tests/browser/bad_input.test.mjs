@@ -82,7 +82,7 @@ test("unreadable messages get a notice saying what is wrong, and the tab goes on
   }
   const answer = await sendAndAwait(tab, bridge(9, "/tags/get"), "return");
   assert.deepEqual(answer, { type: "return", id: 9, load: false });
-  assert.match(playground.stderr, /message ignored: unknown message type "launchMissiles"/);
+  await playground.logged(/message ignored: unknown message type "launchMissiles"/);
 });
 
 test("an oversized message closes only its own socket", async () => {
@@ -90,7 +90,7 @@ test("an oversized message closes only its own socket", async () => {
   const outcome = await sendAndAwait(big, bridge(1, "/tags/set", { tags: { big: "x".repeat(2 << 20) } }), "return");
   // 1009 (message too big), or 1006 when the browser was still sending as the server closed.
   assert.ok([1009, 1006].includes(outcome.closed?.code), JSON.stringify(outcome));
-  assert.match(playground.stderr, /playground: device \d+: a message over 1048576 bytes; its WebSocket is closed/);
+  await playground.logged(/playground: device \d+: a message over 1048576 bytes; its WebSocket is closed/);
   await stillServes();
 });
 

@@ -56,6 +56,15 @@ export async function startPlayground(extraArgs = []) {
     get stderr() {
       return stderr;
     },
+    // Waits until the playground's error output matches `pattern`: a line can reach it after what
+    // the page saw, since a device's lines pass through the playground's pipes first.
+    async logged(pattern, limitMs = 10000) {
+      const deadline = Date.now() + limitMs;
+      while (!pattern.test(stderr)) {
+        if (Date.now() > deadline) throw new Error(`the playground did not log ${pattern} within ${limitMs} ms:\n${stderr}`);
+        await new Promise((tick) => setTimeout(tick, 20));
+      }
+    },
     // Applies one scenario step to the live host, as the panel does.
     async step(step) {
       const response = await fetch(new URL("/__pushwren/steps", url), { method: "POST", body: JSON.stringify(step) });
