@@ -96,15 +96,9 @@ bool start(LiveDevice& device, const DeviceOptions& options, std::ostream& err) 
   std::optional<boost::json::object> configFile;
   if (options.config && !(configFile = readConfigFile(*options.config, err))) return false;
   auto& sim = device.simulation();
-  for (const auto& first : startSteps(options.port, configFile, options.config.value_or(""))) {
-    const auto from = sim.trace().size();
-    try {
-      findStep(first.step.at("do").as_string())->handler(sim, StepFields(first.step));
-    } catch (const StepError& e) {
-      err << first.source << ": " << e.what() << '\n';
-      return false;
-    }
-    device.recordStep(first.step, from);
+  if (!runStartSteps(sim, startSteps(options.port, configFile, options.config.value_or("")), err,
+                     [&](const boost::json::object& step, std::size_t from) { device.recordStep(step, from); })) {
+    return false;
   }
   if (options.awaitRelaunch) return true;
   const auto launchedAt = sim.trace().size();

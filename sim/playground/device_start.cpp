@@ -6,6 +6,9 @@
 
 #include <boost/json/parse.hpp>
 
+#include "sim/scenario/step_fields.h"
+#include "sim/scenario/step_table.h"
+
 namespace pushwren::sim::playground {
 namespace {
 
@@ -47,6 +50,21 @@ std::vector<StartStep> startSteps(unsigned short port, const std::optional<boost
   if (configFile) steps.push_back({{{"do", "config"}, {"set", *configFile}}, configFileName});
   steps.push_back({{{"do", "sdk"}, {"set", builtInDevice()}}, "built-in device"});
   return steps;
+}
+
+bool runStartSteps(Simulation& sim, const std::vector<StartStep>& steps, std::ostream& err,
+                   const std::function<void(const boost::json::object&, std::size_t)>& ran) {
+  for (const auto& first : steps) {
+    const auto from = sim.trace().size();
+    try {
+      findStep(first.step.at("do").as_string())->handler(sim, StepFields(first.step));
+    } catch (const StepError& e) {
+      err << first.source << ": " << e.what() << '\n';
+      return false;
+    }
+    if (ran) ran(first.step, from);
+  }
+  return true;
 }
 
 std::optional<boost::json::object> readConfigFile(const std::string& path, std::ostream& err) {

@@ -5,16 +5,13 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <fstream>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 #include <boost/asio/connect.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
-#include <boost/json/parse.hpp>
 
 #include "platform/main_queue.h"
 #include "sim/playground/device_fleet.h"
@@ -86,15 +83,7 @@ std::optional<ServeOptions> readOptions(const std::vector<std::string>& args, st
 bool checkStartSteps(unsigned short port, const std::optional<boost::json::object>& configFile,
                      const std::string& configFileName, std::ostream& err) {
   Simulation sim;
-  for (const auto& first : startSteps(port, configFile, configFileName)) {
-    try {
-      findStep(first.step.at("do").as_string())->handler(sim, StepFields(first.step));
-    } catch (const StepError& e) {
-      err << first.source << ": " << e.what() << '\n';
-      return false;
-    }
-  }
-  return true;
+  return runStartSteps(sim, startSteps(port, configFile, configFileName), err);
 }
 
 // The device processes are this same program.
