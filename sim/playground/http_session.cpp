@@ -247,15 +247,10 @@ void HttpSession::serveSession(const Request& request) {
 }
 
 void HttpSession::serveOwnFile(const Request& request) {
-  const auto path = pathOf(request).substr(kOwnPrefix.size() - 1);
-  const auto& files = devices_.files();
-  auto file = path == "/manifest.json" && files.manifest ? files.manifest : staticFile(files.webRoot, path);
-  std::error_code ec;
-  const auto body = file && std::filesystem::is_regular_file(*file, ec) ? readFile(*file) : std::nullopt;
-  if (!body) {
-    return write(errorResponse(http::status::not_found, request.version(), request.keep_alive(), "not found"));
-  }
-  auto response = ownResponse(http::status::ok, request.version(), request.keep_alive(), contentType(*file), *body);
+  auto file = playgroundFile(devices_.files(), pathOf(request));
+  if (!file) return write(errorResponse(http::status::not_found, request.version(), request.keep_alive(), "not found"));
+  auto response = ownResponse(http::status::ok, request.version(), request.keep_alive(), file->contentType,
+                              std::move(file->body));
   response.set("Content-Security-Policy", kShellSecurityPolicy);
   write(headless(std::move(response), request.method()));
 }
