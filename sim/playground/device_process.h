@@ -49,14 +49,12 @@ class DeviceProcess : public std::enable_shared_from_this<DeviceProcess> {
   void ask(Frame frame, std::function<void(std::optional<Frame>)> answered);
   // Asks it to end (its frames in end) and kills it if it has not within `grace`.
   void finish(std::chrono::milliseconds grace);
-  void kill(const std::string& why);
 
   bool running() const { return pid_ > 0 && !ended_; }
   // Whether it ended as a fault of its own: a status other than 0, or a signal other than the
   // SIGKILL a person or the playground ends a device with (a sanitizer's report, a crash).
   bool endedInFault() const { return faulted_; }
   pid_t pid() const { return pid_; }
-  const std::string& name() const { return name_; }
   const std::deque<std::string>& lastErrorLines() const { return errorLines_; }
 
  private:
@@ -65,6 +63,8 @@ class DeviceProcess : public std::enable_shared_from_this<DeviceProcess> {
     std::unique_ptr<boost::asio::steady_timer> limit;
   };
   void heard(Frame frame);
+  // Kills its whole process group, keeping the first reason given as why it ended.
+  void kill(const std::string& why);
   void readErrors();
   void keepErrorText(std::string_view text);
   void streamEnded();
