@@ -119,9 +119,9 @@ bool DeviceFleet::makeRoom() {
   for (auto place = opened_.begin(); place != opened_.end(); ++place) {
     auto* device = find(*place);
     if (!device || device->shown) continue;
-    if (device->process) device->process->finish(std::chrono::milliseconds(0));
-    // The id is taken out of the list before the erase: a reference into the list would name the
-    // next device once its element is gone.
+    // Its process ends with it (DeviceProcess's destructor). The id is taken out of the list
+    // before the erase: a reference into the list would name the next device once its element
+    // is gone.
     const auto id = std::move(*place);
     opened_.erase(place);
     devices_.erase(static_cast<unsigned>(std::stoul(id)));
