@@ -5,7 +5,7 @@
 #include <boost/json/parse.hpp>
 
 #include "bench/generated_manifest.h"
-#include "subscriptions/CVPushwrenSubscriptionsModel.h"
+#include "pushwren/subscriptions/CVPushwrenSubscriptionsModel.h"
 
 namespace pushwren::bench {
 namespace {

@@ -5,8 +5,8 @@
 #include <boost/json/object.hpp>
 #include <boost/url/parse.hpp>
 
-#include "contracts/host/app_config.h"
-#include "plugin/CVPushwren.h"
+#include "pushwren/contracts/host/app_config.h"
+#include "pushwren/plugin/CVPushwren.h"
 
 namespace pushwren {
 namespace {

@@ -10,10 +10,10 @@
 #include <stdexcept>
 
 #include "bench/generated_manifest.h"
-#include "platform/main_queue.h"
+#include "pushwren/platform/main_queue.h"
 #include "sim/host/reference_host.h"
 #include "sim/server/scenario_server.h"
-#include "subscriptions/CVPushwrenSubscriptionsController.h"
+#include "pushwren/subscriptions/CVPushwrenSubscriptionsController.h"
 
 namespace pushwren::bench {
 namespace {

@@ -6,8 +6,8 @@
 #include <malloc.h>
 
 #include "bench/generated_manifest.h"
-#include "platform/main_queue.h"
-#include "subscriptions/CVPushwrenSubscriptionsTableViewController.h"
+#include "pushwren/platform/main_queue.h"
+#include "pushwren/subscriptions/CVPushwrenSubscriptionsTableViewController.h"
 
 namespace pushwren::bench {
 namespace {

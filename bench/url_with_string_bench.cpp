@@ -6,7 +6,7 @@
 
 #include <boost/url/parse.hpp>
 
-#include "plugin/OneSignalV5Utilities.h"
+#include "pushwren/plugin/OneSignalV5Utilities.h"
 
 namespace pushwren {
 namespace {

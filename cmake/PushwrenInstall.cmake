@@ -12,7 +12,7 @@ include(CMakePackageConfigHelpers)
 option(PUSHWREN_INSTALL_SIM "install pushwren-sim and its playground pages" OFF)
 
 set(PUSHWREN_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/pushwren)
-set(PUSHWREN_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/pushwren)
+set(PUSHWREN_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
 set(PUSHWREN_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Pushwren)
 
 # Before 1.0 a new minor version may break the interface: the soname changes with the major
@@ -40,27 +40,27 @@ install(TARGETS pushwren EXPORT PushwrenTargets
 # implements or calls, with every header those include. Each keeps its folder, so includes read
 # the same in the install tree as in the source tree.
 set(pushwren_public_headers
-  bridge/bridge_plugin.h
-  contracts/host/app_config.h
-  contracts/host/app_delegate.h
-  contracts/host/event_emitter.h
-  contracts/host/javascript_runner.h
-  contracts/host/register_module.h
-  contracts/host/tracking_status.h
-  contracts/onesignal/events.h
-  contracts/onesignal/listeners.h
-  contracts/onesignal/onesignal.h
-  platform/application.h
-  platform/atomic_property.h
-  platform/bundle.h
-  platform/log.h
-  platform/main_queue.h
-  platform/notification_center.h
-  platform/ui/control.h
-  platform/ui/view.h
-  platform/ui/view_controller.h
-  plugin/CVPushwren.h
-  subscriptions/screen_owner.h
+  pushwren/bridge/bridge_plugin.h
+  pushwren/contracts/host/app_config.h
+  pushwren/contracts/host/app_delegate.h
+  pushwren/contracts/host/event_emitter.h
+  pushwren/contracts/host/javascript_runner.h
+  pushwren/contracts/host/register_module.h
+  pushwren/contracts/host/tracking_status.h
+  pushwren/contracts/onesignal/events.h
+  pushwren/contracts/onesignal/listeners.h
+  pushwren/contracts/onesignal/onesignal.h
+  pushwren/platform/application.h
+  pushwren/platform/atomic_property.h
+  pushwren/platform/bundle.h
+  pushwren/platform/log.h
+  pushwren/platform/main_queue.h
+  pushwren/platform/notification_center.h
+  pushwren/platform/ui/control.h
+  pushwren/platform/ui/view.h
+  pushwren/platform/ui/view_controller.h
+  pushwren/plugin/CVPushwren.h
+  pushwren/subscriptions/screen_owner.h
 )
 foreach(header IN LISTS pushwren_public_headers)
   cmake_path(GET header PARENT_PATH folder)

@@ -8,12 +8,12 @@
 
 #include <boost/json/parse.hpp>
 
-#include "bridge/command_table.h"
-#include "contracts/host/app_config.h"
-#include "contracts/host/javascript_runner.h"
-#include "platform/log.h"
-#include "platform/main_queue.h"
-#include "plugin/CVPushwren.h"
+#include "pushwren/bridge/command_table.h"
+#include "pushwren/contracts/host/app_config.h"
+#include "pushwren/contracts/host/javascript_runner.h"
+#include "pushwren/platform/log.h"
+#include "pushwren/platform/main_queue.h"
+#include "pushwren/plugin/CVPushwren.h"
 
 namespace {
 

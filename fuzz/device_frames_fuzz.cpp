@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/playground/device_frames.h"
+#include "sim/playground/devices/device_frames.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <boost/json/serialize.hpp>
 
-#include "bridge/readings.h"
-#include "platform/percent_encoding.h"
+#include "pushwren/bridge/readings.h"
+#include "pushwren/platform/percent_encoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

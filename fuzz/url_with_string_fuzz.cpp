@@ -7,7 +7,7 @@
 
 #include <boost/url/parse.hpp>
 
-#include "plugin/OneSignalV5Utilities.h"
+#include "pushwren/plugin/OneSignalV5Utilities.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

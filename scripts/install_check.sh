@@ -74,7 +74,7 @@ pkg-config --validate pushwren || fail "pushwren.pc does not validate"
 # not installed fails here.
 probe=$work/probe
 mkdir -p "$probe"
-(cd "$prefix/include/pushwren" && find . -name '*.h' | sed 's|^\./|#include "|; s|$|"|') >"$probe/all_headers.cpp"
+(cd "$prefix/include" && find pushwren -name '*.h' | sed 's|^|#include <|; s|$|>|') >"$probe/all_headers.cpp"
 # shellcheck disable=SC2046
 g++ -std=c++20 -Wall -Wextra -Werror $(pkg-config --cflags pushwren) tests/install/bundle_probe.cpp \
   "$probe/all_headers.cpp" -o "$probe/bundle_probe" $(pkg-config --libs pushwren) -Wl,-rpath,"$prefix/lib"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/playground/device_command.h"
+#include "sim/playground/devices/device_command.h"
 #include "sim/playground/serve_command.h"
 #include "sim/scenario/scenario_runner.h"
 #include "sim/scenario/step_table.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "contracts/host/app_delegate.h"
+#include <pushwren/contracts/host/app_delegate.h>
 
 // The app delegate's registration object: where the plugin reports the push subscription. Both
 // setters are optional; the plugin calls only those the object has.

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "app_delegate.h"
-#include "contracts/host/app_config.h"
-#include "contracts/host/register_module.h"
-#include "contracts/onesignal/onesignal.h"
-#include "platform/application.h"
-#include "platform/main_queue.h"
+#include <pushwren/contracts/host/app_config.h>
+#include <pushwren/contracts/host/register_module.h>
+#include <pushwren/contracts/onesignal/onesignal.h>
+#include <pushwren/platform/application.h>
+#include <pushwren/platform/main_queue.h>
 #include "push_sdk.h"
 #include "runner.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "contracts/onesignal/onesignal.h"
+#include <pushwren/contracts/onesignal/onesignal.h>
 
 // The push SDK the app links. A real app adapts its SDK to these classes; this one is a device
 // already subscribed, with one data tag, that can be tapped.

@@ -5,7 +5,7 @@
 
 #include <boost/json/serialize.hpp>
 
-#include "contracts/host/javascript_runner.h"
+#include <pushwren/contracts/host/javascript_runner.h>
 
 // The host's runner: the view controller of the web view. A real one runs the script in its web
 // view; this one prints what the plugin asks of it.

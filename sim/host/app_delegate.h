@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "contracts/host/app_delegate.h"
+#include "pushwren/contracts/host/app_delegate.h"
 #include "sim/trace.h"
 
 namespace pushwren::sim {

@@ -1,7 +1,7 @@
 #include "sim/host/reference_host.h"
 
-#include "contracts/host/tracking_status.h"
-#include "platform/notification_center.h"
+#include "pushwren/contracts/host/tracking_status.h"
+#include "pushwren/platform/notification_center.h"
 
 namespace pushwren::sim {
 namespace {

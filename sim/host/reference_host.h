@@ -8,9 +8,9 @@
 
 #include <boost/json/object.hpp>
 
-#include "contracts/host/app_config.h"
-#include "contracts/host/register_module.h"
-#include "platform/notification_center.h"
+#include "pushwren/contracts/host/app_config.h"
+#include "pushwren/contracts/host/register_module.h"
+#include "pushwren/platform/notification_center.h"
 #include "sim/host/app_delegate.h"
 #include "sim/host/runner.h"
 #include "sim/sdk/simulated_onesignal.h"

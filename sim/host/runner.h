@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "contracts/host/javascript_runner.h"
+#include "pushwren/contracts/host/javascript_runner.h"
 #include "sim/trace.h"
 
 namespace pushwren::sim {

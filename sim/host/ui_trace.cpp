@@ -5,9 +5,9 @@
 #include <boost/json/array.hpp>
 #include <boost/json/object.hpp>
 
-#include "platform/ui/alert_controller.h"
-#include "platform/ui/switch.h"
-#include "platform/ui/table_view.h"
+#include "pushwren/platform/ui/alert_controller.h"
+#include "pushwren/platform/ui/switch.h"
+#include "pushwren/platform/ui/table_view.h"
 
 namespace pushwren::sim {
 namespace {

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/ui/ui_observer.h"
-#include "platform/ui/view_controller.h"
+#include "pushwren/platform/ui/ui_observer.h"
+#include "pushwren/platform/ui/view_controller.h"
 #include "sim/trace.h"
 
 namespace pushwren::sim {

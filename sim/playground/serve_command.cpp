@@ -13,10 +13,10 @@
 #include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
 
-#include "platform/main_queue.h"
-#include "sim/playground/device_fleet.h"
-#include "sim/playground/device_start.h"
-#include "sim/playground/playground_server.h"
+#include "pushwren/platform/main_queue.h"
+#include "sim/playground/devices/device_fleet.h"
+#include "sim/playground/devices/device_start.h"
+#include "sim/playground/server/playground_server.h"
 
 #ifndef PUSHWREN_PLAYGROUND_WEB_DIR
 #error "PUSHWREN_PLAYGROUND_WEB_DIR names the folder of the playground's pages"

@@ -1,8 +1,8 @@
 // Steps that operate the subscriptions screen shown on top, as a user's touches would.
-#include "platform/ui/alert_controller.h"
-#include "platform/ui/button.h"
-#include "platform/ui/switch.h"
-#include "platform/ui/table_view.h"
+#include "pushwren/platform/ui/alert_controller.h"
+#include "pushwren/platform/ui/button.h"
+#include "pushwren/platform/ui/switch.h"
+#include "pushwren/platform/ui/table_view.h"
 #include "sim/scenario/simulation.h"
 
 namespace pushwren::sim {

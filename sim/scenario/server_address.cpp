@@ -1,5 +1,5 @@
 // The runner's own HTTP server, started the first time a step needs it.
-#include "platform/main_queue.h"
+#include "pushwren/platform/main_queue.h"
 #include "sim/scenario/simulation.h"
 
 namespace pushwren::sim {

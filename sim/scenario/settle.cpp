@@ -4,7 +4,7 @@
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
 
-#include "platform/main_queue.h"
+#include "pushwren/platform/main_queue.h"
 #include "sim/scenario/simulation.h"
 
 namespace pushwren::sim {

@@ -1,8 +1,8 @@
 #include "sim/scenario/simulation.h"
 
-#include "platform/log.h"
-#include "platform/main_queue.h"
-#include "platform/net/url_session.h"
+#include "pushwren/platform/log.h"
+#include "pushwren/platform/main_queue.h"
+#include "pushwren/platform/net/url_session.h"
 
 namespace pushwren::sim {
 

@@ -10,7 +10,7 @@
 
 #include <boost/json/object.hpp>
 
-#include "contracts/onesignal/onesignal.h"
+#include "pushwren/contracts/onesignal/onesignal.h"
 #include "sim/sdk/in_app_message.h"
 #include "sim/trace.h"
 

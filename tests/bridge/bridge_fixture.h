@@ -9,7 +9,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "bridge/router.h"
+#include "pushwren/bridge/router.h"
 #include "tests/support/bridge_plugin_fake.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/onesignal_mock.h"

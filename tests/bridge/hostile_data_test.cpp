@@ -3,8 +3,8 @@
 #include <limits>
 #include <vector>
 
-#include "bridge/command_table.h"
-#include "bridge/commands.h"
+#include "pushwren/bridge/command_table.h"
+#include "pushwren/bridge/commands.h"
 #include "tests/bridge/bridge_fixture.h"
 
 namespace pushwren::testing {

@@ -9,8 +9,8 @@
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 
-#include "bridge/readings.h"
-#include "platform/bool_value.h"
+#include "pushwren/bridge/readings.h"
+#include "pushwren/platform/bool_value.h"
 
 namespace pushwren {
 namespace {

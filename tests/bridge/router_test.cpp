@@ -2,8 +2,8 @@
 // path finds its command.
 #include <set>
 
-#include "bridge/command_table.h"
-#include "bridge/commands.h"
+#include "pushwren/bridge/command_table.h"
+#include "pushwren/bridge/commands.h"
 #include "tests/bridge/bridge_fixture.h"
 
 namespace pushwren::testing {

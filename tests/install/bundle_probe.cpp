@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "contracts/host/app_config.h"
-#include "contracts/host/javascript_runner.h"
-#include "platform/bundle.h"
-#include "platform/main_queue.h"
-#include "plugin/CVPushwren.h"
+#include <pushwren/contracts/host/app_config.h>
+#include <pushwren/contracts/host/javascript_runner.h>
+#include <pushwren/platform/bundle.h>
+#include <pushwren/platform/main_queue.h>
+#include <pushwren/plugin/CVPushwren.h>
 
 using namespace pushwren;
 

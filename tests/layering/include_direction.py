@@ -1,22 +1,27 @@
 #!/usr/bin/env python3
 """Fails, naming each one, on an #include that points up the layer list.
 
-The layers, from the bottom: platform, contracts, subscriptions, bridge, plugin, sim. A source or
-header in one layer may include its own layer's files and those of the layers below it, never
+The layers, from the bottom: the library's pushwren/platform, pushwren/contracts,
+pushwren/subscriptions, pushwren/bridge, pushwren/plugin, then the reference host in sim. A source
+or header in one layer may include its own layer's files and those of the layers below it, never
 one above. Usage: include_direction.py SOURCE_ROOT
 """
 import pathlib
 import re
 import sys
 
-LAYERS = ["platform", "contracts", "subscriptions", "bridge", "plugin", "sim"]
+LAYERS = ["pushwren/platform", "pushwren/contracts", "pushwren/subscriptions", "pushwren/bridge",
+          "pushwren/plugin", "sim"]
 RANK = {name: rank for rank, name in enumerate(LAYERS)}
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
 SUFFIXES = {".h", ".hpp", ".cpp", ".cc", ".ipp"}
 
 
-def layer_of(path: pathlib.PurePath):
-    return path.parts[0] if path.parts and path.parts[0] in RANK else None
+def layer_of(path: str):
+    for layer in LAYERS:
+        if path.startswith(layer + "/"):
+            return layer
+    return None
 
 
 def upward_includes(root: pathlib.Path):
@@ -29,7 +34,7 @@ def upward_includes(root: pathlib.Path):
                 match = INCLUDE.match(line)
                 if not match:
                     continue
-                target = layer_of(pathlib.PurePosixPath(match.group(1)))
+                target = layer_of(match.group(1))
                 if target is not None and RANK[target] > RANK[layer]:
                     yield f"{relative}:{number}: {layer}/ includes {match.group(1)} from {target}/, a layer above it"
 

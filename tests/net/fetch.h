@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/main_queue.h"
-#include "platform/net/url_session.h"
+#include "pushwren/platform/main_queue.h"
+#include "pushwren/platform/net/url_session.h"
 
 namespace pushwren::testing {
 

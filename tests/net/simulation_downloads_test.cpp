@@ -7,7 +7,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "platform/log.h"
+#include "pushwren/platform/log.h"
 #include "sim/scenario/simulation.h"
 #include "tests/net/fetch.h"
 

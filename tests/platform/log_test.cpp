@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/log.h"
+#include "pushwren/platform/log.h"
 
 namespace pushwren {
 namespace {

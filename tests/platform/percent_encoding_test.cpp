@@ -5,7 +5,7 @@
 
 #include <boost/url/rfc/unreserved_chars.hpp>
 
-#include "platform/percent_encoding.h"
+#include "pushwren/platform/percent_encoding.h"
 
 namespace pushwren {
 namespace {

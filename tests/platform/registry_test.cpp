@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/class_registry.h"
-#include "platform/shared_instance.h"
+#include "pushwren/platform/class_registry.h"
+#include "pushwren/platform/shared_instance.h"
 
 namespace pushwren {
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/url.h"
+#include "pushwren/platform/url.h"
 
 namespace pushwren {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/ui/view_controller.h"
+#include "pushwren/platform/ui/view_controller.h"
 
 namespace pushwren {
 namespace {

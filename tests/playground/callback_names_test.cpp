@@ -4,7 +4,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "sim/playground/callback_names.h"
+#include "sim/playground/tab/callback_names.h"
 
 namespace pushwren::sim::playground {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sim/playground/client_script.h"
+#include "sim/playground/site/client_script.h"
 
 namespace pushwren::sim::playground {
 namespace {

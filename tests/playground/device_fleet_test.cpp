@@ -10,7 +10,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "sim/playground/device_fleet.h"
+#include "sim/playground/devices/device_fleet.h"
 #include "tests/playground/run_io_until.h"
 
 namespace pushwren::sim::playground {

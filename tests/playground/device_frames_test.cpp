@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/playground/device_frames.h"
+#include "sim/playground/devices/device_frames.h"
 
 namespace pushwren::sim::playground {
 namespace {

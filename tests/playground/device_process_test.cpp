@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/playground/device_process.h"
+#include "sim/playground/devices/device_process.h"
 #include "tests/playground/run_io_until.h"
 
 namespace pushwren::sim::playground {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sim/playground/navigation_policy.h"
+#include "sim/playground/tab/navigation_policy.h"
 
 namespace pushwren::sim::playground {
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "sim/playground/origin_policy.h"
+#include "sim/playground/server/origin_policy.h"
 
 namespace pushwren::sim::playground {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "sim/playground/page_messages.h"
+#include "sim/playground/tab/page_messages.h"
 
 namespace pushwren::sim::playground {
 namespace {

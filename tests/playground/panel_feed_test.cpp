@@ -5,7 +5,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "sim/playground/panel_feed.h"
+#include "sim/playground/tab/panel_feed.h"
 #include "sim/scenario/simulation.h"
 #include "sim/scenario/step_fields.h"
 #include "sim/scenario/step_table.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "sim/playground/session_record.h"
+#include "sim/playground/devices/session_record.h"
 
 namespace pushwren::sim::playground {
 namespace {

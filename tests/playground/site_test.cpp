@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/playground/site.h"
+#include "sim/playground/site/site.h"
 
 namespace pushwren::sim::playground {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "sim/playground/static_files.h"
+#include "sim/playground/site/static_files.h"
 
 namespace pushwren::sim::playground {
 namespace {

@@ -3,7 +3,7 @@
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 
-#include "sim/playground/step_sources.h"
+#include "sim/playground/tab/step_sources.h"
 
 namespace pushwren::sim::playground {
 namespace {

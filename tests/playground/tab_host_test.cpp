@@ -9,7 +9,7 @@
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 
-#include "sim/playground/tab_host.h"
+#include "sim/playground/tab/tab_host.h"
 #include "sim/scenario/simulation.h"
 
 namespace pushwren::sim::playground {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sim/playground/upstream_rewrites.h"
+#include "sim/playground/site/upstream_rewrites.h"
 
 namespace pushwren::sim::playground {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "platform/bundle.h"
-#include "plugin/CVPushwren.h"
+#include "pushwren/platform/bundle.h"
+#include "pushwren/plugin/CVPushwren.h"
 
 namespace pushwren {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "contracts/host/register_module.h"
-#include "contracts/host/tracking_status.h"
-#include "plugin/CVPushwren.h"
+#include "pushwren/contracts/host/register_module.h"
+#include "pushwren/contracts/host/tracking_status.h"
+#include "pushwren/plugin/CVPushwren.h"
 #include "tests/plugin/registration_fakes.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/onesignal_mock.h"

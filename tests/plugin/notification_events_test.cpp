@@ -5,7 +5,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "plugin/CVPushwren.h"
+#include "pushwren/plugin/CVPushwren.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/onesignal_mock.h"
 #include "tests/support/runner_mock.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "contracts/host/app_delegate.h"
+#include "pushwren/contracts/host/app_delegate.h"
 
 namespace pushwren::testing {
 

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/OneSignalV5Utilities.h"
+#include "pushwren/plugin/OneSignalV5Utilities.h"
 
 namespace pushwren {
 namespace {

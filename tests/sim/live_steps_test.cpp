@@ -9,8 +9,8 @@
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 
-#include "platform/main_queue.h"
-#include "sim/playground/live_steps.h"
+#include "pushwren/platform/main_queue.h"
+#include "sim/playground/devices/live_steps.h"
 #include "sim/scenario/scenario_runner.h"
 
 namespace pushwren::sim::playground {

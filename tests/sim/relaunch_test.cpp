@@ -3,7 +3,7 @@
 // the new page's first navigation.
 #include <gmock/gmock.h>
 
-#include "platform/main_queue.h"
+#include "pushwren/platform/main_queue.h"
 #include "tests/sim/device_fixture.h"
 
 namespace pushwren::sim {

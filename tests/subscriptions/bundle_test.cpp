@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/bundle.h"
-#include "subscriptions/resource_bundle.h"
+#include "pushwren/platform/bundle.h"
+#include "pushwren/subscriptions/resource_bundle.h"
 #include "tests/subscriptions/temp_directory.h"
 
 namespace pushwren {

@@ -2,7 +2,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "subscriptions/CVPushwrenSubscriptionsModel.h"
+#include "pushwren/subscriptions/CVPushwrenSubscriptionsModel.h"
 
 namespace pushwren {
 namespace {

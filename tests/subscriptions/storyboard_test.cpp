@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "platform/bundle.h"
-#include "platform/ui/activity_indicator_view.h"
-#include "platform/ui/button.h"
-#include "platform/ui/storyboard.h"
-#include "platform/ui/storyboard_segue.h"
-#include "platform/ui/view_controller_registry.h"
+#include "pushwren/platform/bundle.h"
+#include "pushwren/platform/ui/activity_indicator_view.h"
+#include "pushwren/platform/ui/button.h"
+#include "pushwren/platform/ui/storyboard.h"
+#include "pushwren/platform/ui/storyboard_segue.h"
+#include "pushwren/platform/ui/view_controller_registry.h"
 #include "tests/subscriptions/temp_directory.h"
 
 namespace pushwren {

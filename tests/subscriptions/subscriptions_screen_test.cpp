@@ -5,11 +5,11 @@
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
 
-#include "platform/bundle.h"
+#include "pushwren/platform/bundle.h"
 #include "sim/scenario/scenario_reader.h"
 #include "sim/scenario/simulation.h"
 #include "sim/scenario/trace_compare.h"
-#include "subscriptions/show_tags_ui.h"
+#include "pushwren/subscriptions/show_tags_ui.h"
 #include "tests/subscriptions/temp_directory.h"
 
 namespace pushwren {

@@ -5,9 +5,9 @@
 
 #include <boost/json/parse.hpp>
 
-#include "platform/main_queue.h"
-#include "platform/ui/switch.h"
-#include "subscriptions/CVPushwrenSubscriptionsTableViewController.h"
+#include "pushwren/platform/main_queue.h"
+#include "pushwren/platform/ui/switch.h"
+#include "pushwren/subscriptions/CVPushwrenSubscriptionsTableViewController.h"
 #include "tests/support/onesignal_mock.h"
 
 namespace pushwren {

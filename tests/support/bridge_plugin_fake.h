@@ -5,8 +5,8 @@
 
 #include <boost/json/object.hpp>
 
-#include "bridge/bridge_plugin.h"
-#include "platform/bundle.h"
+#include "pushwren/bridge/bridge_plugin.h"
+#include "pushwren/platform/bundle.h"
 
 namespace pushwren::testing {
 

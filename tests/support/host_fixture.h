@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "contracts/host/app_config.h"
-#include "platform/application.h"
-#include "platform/notification_center.h"
+#include "pushwren/contracts/host/app_config.h"
+#include "pushwren/platform/application.h"
+#include "pushwren/platform/notification_center.h"
 
 namespace pushwren::testing {
 

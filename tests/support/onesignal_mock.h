@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "contracts/onesignal/single_object_sdk.h"
+#include "pushwren/contracts/onesignal/single_object_sdk.h"
 
 namespace pushwren::testing {
 

@@ -2,7 +2,7 @@
 
 #include <gmock/gmock.h>
 
-#include "contracts/host/javascript_runner.h"
+#include "pushwren/contracts/host/javascript_runner.h"
 
 namespace pushwren::testing {
 

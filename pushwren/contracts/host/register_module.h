@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pushwren/contracts/host/event_emitter.h"
+
+namespace pushwren {
+
+// How a module class makes its object. The host calls it once.
+using CVModuleFactory = std::function<std::shared_ptr<CVEventEmitter>()>;
+
+struct CVRegisteredModule {
+  std::string className;
+  CVModuleFactory make;
+};
+
+// Called by a module when its code is loaded into the process.
+void CVRegisterModule(std::string className, CVModuleFactory make);
+
+// The modules registered so far, in the order they registered. Read by the host.
+std::vector<CVRegisteredModule> CVRegisteredModules();
+
+}  // namespace pushwren

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/json/object.hpp>
+
+#include "sim/playground/devices/device_process.h"
+#include "sim/playground/devices/live_device.h"
+#include "sim/playground/tab/tab_runner.h"
+
+namespace pushwren::sim::playground {
+
+// How the playground starts a device's process: `pushwren-sim device` with the options every
+// device shares (device_command.h).
+struct DeviceCommand {
+  std::string executable;
+  std::vector<std::string> sharedOptions;
+};
+
+// The playground's devices, each a process of its own running the step engine (device_process.h),
+// "device 1", "device 2", ... Each browser tab shows one device and each device is shown in at
+// most one tab, so a tap sent to one never reaches another, and a crash ends one device, not the
+// playground. Device 1 starts with the playground, so scripts can drive it before any tab opens.
+//
+// A tab's device: the one it asks for (a reloaded tab asks for its own) when no other tab shows
+// it, else the first device no tab has shown yet, else a new one. A device whose tab has gone
+// lives on until the playground stops, or until its place is needed: at most kMostDevices run at
+// once, and a tab that would need one more is refused.
+//
+// The shell hears of its device in messages of its own:
+//   {"type": "app", "device": "2", "name": "device 2", "state": "running"}
+//   {"type": "app", "device": "2", "name": "device 2", "state": "crashed", "why": "...",
+//    "errorOutput": ["last lines", ...]}
+//   {"type": "app", "state": "refused", "why": "..."}
+class DeviceFleet {
+ public:
+  static constexpr std::size_t kMostDevices = 16;
+
+  DeviceFleet(boost::asio::io_context& io, PlaygroundFiles files, DeviceCommand command,
+              std::chrono::milliseconds answerLimit = DeviceProcess::kAnswerLimit);
+  ~DeviceFleet();
+
+  // An option every device is started with from now on.
+  void addSharedOption(const std::string& name, const std::string& value) {
+    command_.sharedOptions.insert(command_.sharedOptions.end(), {name, value});
+  }
+
+  const PlaygroundFiles& files() const { return files_; }
+  // The site for the shell: {"kind": "url" | "folder", "name": its URL or folder, "start": the
+  // path the web view opens first}.
+  boost::json::object siteDescription() const;
+
+  // Starts device 1; `started` hears nothing once it has launched, or why it could not, with
+  // its error output.
+  void startFirstDevice(std::function<void(std::optional<std::string> failure)> started);
+
+  // The device a tab shows from now on, or nothing when it is refused (it has been told why).
+  std::optional<std::string> openTab(const std::shared_ptr<PageChannel>& tab, std::optional<std::string> wanted);
+  void tabSaid(const std::string& device, std::string message);
+  void closeTab(const std::string& device, const PageChannel* tab);
+
+  // Steps for device `device`, or for the one a tab opened last when it is not named. Answers
+  // as live_steps.h says, and 400 for a device that does not exist, 409 for one that has crashed
+  // (unless the step is its relaunch), 500 when it crashes or hangs on the way.
+  void applySteps(std::optional<std::string> device, std::string body, std::string by,
+                  std::function<void(StepAnswer)> answer);
+  // A device's session so far: "jsonl" (its steps) or "trace".
+  void session(const std::string& device, const std::string& which, std::function<void(StepAnswer)> answer);
+  // GET /__pushwren/devices: [{"id", "name", "state", "pid", "shown"}].
+  std::string deviceList() const;
+
+  // Asks every device to end; `running()` says when they all have.
+  void stop();
+  bool running() const;
+  // The devices that ended in a fault of their own (DeviceProcess::endedInFault), with why, so
+  // that a crash or a sanitizer's report in a device is not lost when the playground stops.
+  const std::vector<std::string>& faults() const { return faults_; }
+
+ private:
+  struct Device {
+    std::string id;
+    unsigned life = 1;
+    std::shared_ptr<DeviceProcess> process;
+    std::weak_ptr<PageChannel> tab;
+    bool shown = false;      // a tab shows it now
+    bool everShown = false;  // a tab has shown it
+    std::optional<std::string> crash;
+    std::vector<std::string> crashOutput;
+    std::function<void(std::optional<std::string>)> onReady;
+  };
+
+  Device* find(std::string_view id);
+  Device& spawn(bool awaitRelaunch, Device* reborn = nullptr);
+  void start(Device& device, bool awaitRelaunch);
+  bool makeRoom();
+  void ended(const std::string& id, const std::shared_ptr<DeviceProcess>& process, const std::string& why);
+  void attach(Device& device, const std::shared_ptr<PageChannel>& tab);
+  void tell(const Device& device, std::string message);
+  std::string appMessage(const Device& device) const;
+  void relaunchCrashed(Device& device, std::string body, std::string by, std::function<void(StepAnswer)> answer);
+  void ask(Device& device, Frame frame, std::function<void(StepAnswer)> answer);
+
+  boost::asio::io_context& io_;
+  PlaygroundFiles files_;
+  DeviceCommand command_;
+  std::chrono::milliseconds answerLimit_;
+  std::map<unsigned, Device> devices_;
+  std::vector<std::string> opened_;  // by when a tab last opened them, the latest last
+  unsigned nextId_ = 1;
+  std::vector<std::string> faults_;
+  bool stopping_ = false;
+};
+
+}  // namespace pushwren::sim::playground

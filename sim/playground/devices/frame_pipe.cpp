@@ -1,0 +1,76 @@
+#include "sim/playground/devices/frame_pipe.h"
+
+#include <boost/asio/read.hpp>
+#include <boost/asio/write.hpp>
+
+namespace pushwren::sim::playground {
+
+FramePipe::FramePipe(boost::asio::io_context& io, int readEnd, int writeEnd) : in_(io, readEnd), out_(io, writeEnd) {}
+
+void FramePipe::start(std::function<void(Frame)> onFrame, std::function<void(const std::string&)> onEnd) {
+  onFrame_ = std::move(onFrame);
+  onEnd_ = std::move(onEnd);
+  read();
+}
+
+void FramePipe::send(const Frame& frame) {
+  if (!out_.is_open() || closingWrite_) return;
+  pending_ += encodeFrame(frame);
+  if (writing_.empty()) write();
+}
+
+void FramePipe::write() {
+  writing_.swap(pending_);
+  boost::asio::async_write(out_, boost::asio::buffer(writing_),
+                           [self = shared_from_this()](boost::system::error_code ec, std::size_t) {
+                             self->writing_.clear();
+                             if (ec) {
+                               self->pending_.clear();
+                               boost::system::error_code ignored;
+                               self->out_.close(ignored);
+                               return;
+                             }
+                             if (!self->pending_.empty()) return self->write();
+                             if (self->closingWrite_) {
+                               boost::system::error_code ignored;
+                               self->out_.close(ignored);
+                             }
+                           });
+}
+
+void FramePipe::closeWriting() {
+  closingWrite_ = true;
+  if (writing_.empty()) {
+    boost::system::error_code ignored;
+    out_.close(ignored);
+  }
+}
+
+void FramePipe::close() {
+  onFrame_ = nullptr;
+  onEnd_ = nullptr;
+  boost::system::error_code ignored;
+  in_.close(ignored);
+  out_.close(ignored);
+}
+
+void FramePipe::read() {
+  in_.async_read_some(boost::asio::buffer(readBuffer_), [self = shared_from_this()](boost::system::error_code ec,
+                                                                                      std::size_t size) {
+    if (ec == boost::asio::error::operation_aborted) return;
+    if (ec) return self->end(ec == boost::asio::error::eof ? std::string() : ec.message());
+    auto frames = self->reader_.feed(std::string_view(self->readBuffer_.data(), size));
+    if (!frames) return self->end(self->reader_.error());
+    for (auto& frame : *frames) {
+      if (!self->onFrame_) return;
+      self->onFrame_(std::move(frame));
+    }
+    self->read();
+  });
+}
+
+void FramePipe::end(const std::string& why) {
+  if (auto onEnd = std::exchange(onEnd_, nullptr)) onEnd(why);
+}
+
+}  // namespace pushwren::sim::playground
