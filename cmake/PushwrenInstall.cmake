@@ -2,7 +2,8 @@
 #
 #   cmake --install build --prefix P    library, bundle, headers, CMake and pkg-config files
 #   cpack -G DEB --config build/CPackConfig.cmake
-#                                       libpushwren0 (library, bundle) and libpushwren-dev
+#                                       libpushwren0.1 (library, bundle), its -dbgsym package
+#                                       (the library's debug information) and libpushwren-dev
 #
 # Components: `runtime` (library and resource bundle), `development` (headers, the library's
 # link name, package files), `sim` (the reference host, only with PUSHWREN_INSTALL_SIM).
@@ -15,9 +16,15 @@ set(PUSHWREN_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/pushwren)
 set(PUSHWREN_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
 set(PUSHWREN_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Pushwren)
 
-# Before 1.0 a new minor version may break the interface: the soname changes with the major
-# version only, and a 0.x request accepts nothing but the same minor version.
-set_target_properties(pushwren PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+# Before 1.0 a new minor version may break the interface: the soname carries the minor version
+# too (libpushwren.so.0.1), so a host built against 0.1 never loads a 0.2, and a 0.x request of
+# the CMake package accepts nothing but the same minor version. From 1.0 the major alone.
+if(PROJECT_VERSION_MAJOR EQUAL 0)
+  set(PUSHWREN_SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+else()
+  set(PUSHWREN_SOVERSION ${PROJECT_VERSION_MAJOR})
+endif()
+set_target_properties(pushwren PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PUSHWREN_SOVERSION})
 
 # The library finds the installed resource bundle from its own directory, so the install tree
 # works wherever it is unpacked (a prefix, a .deb extracted elsewhere).
@@ -34,6 +41,7 @@ endforeach()
 
 install(TARGETS pushwren EXPORT PushwrenTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
   INCLUDES DESTINATION ${PUSHWREN_INSTALL_INCLUDEDIR})
 
 # What a host includes: the host and SDK contracts, the plugin, and the platform layer the host
@@ -67,6 +75,8 @@ foreach(header IN LISTS pushwren_public_headers)
   install(FILES ${PROJECT_SOURCE_DIR}/${header} DESTINATION ${PUSHWREN_INSTALL_INCLUDEDIR}/${folder}
           COMPONENT development)
 endforeach()
+install(FILES ${PUSHWREN_GENERATED_INCLUDE_DIR}/pushwren/export.h ${PUSHWREN_GENERATED_INCLUDE_DIR}/pushwren/version.h
+        DESTINATION ${PUSHWREN_INSTALL_INCLUDEDIR}/pushwren COMPONENT development)
 
 install(EXPORT PushwrenTargets NAMESPACE Pushwren:: DESTINATION ${PUSHWREN_INSTALL_CMAKEDIR}
         COMPONENT development)
@@ -77,7 +87,13 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/PushwrenConfigVersion.cma
 install(FILES ${PROJECT_BINARY_DIR}/PushwrenConfig.cmake ${PROJECT_BINARY_DIR}/PushwrenConfigVersion.cmake
         DESTINATION ${PUSHWREN_INSTALL_CMAKEDIR} COMPONENT development)
 
-# pkg-config: paths relative to the .pc file, so an unpacked tree needs no editing.
+# pkg-config: paths relative to the .pc file, so an unpacked tree needs no editing. A static
+# archive needs its own dependencies on the host's link line too.
+if(BUILD_SHARED_LIBS)
+  set(PUSHWREN_PC_PRIVATE_LIBS "")
+else()
+  set(PUSHWREN_PC_PRIVATE_LIBS " -lcurl")
+endif()
 file(RELATIVE_PATH pushwren_prefix_from_pc ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 string(REGEX REPLACE "/$" "" pushwren_prefix_from_pc "${pushwren_prefix_from_pc}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/pushwren.pc.in ${PROJECT_BINARY_DIR}/pushwren.pc @ONLY)
@@ -106,7 +122,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Push-notification plugin for hybrid-app hosts")
 set(CPACK_PACKAGE_CONTACT "Pushwren developers <pushwren@localhost>")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_STRIP_FILES ON)
+# The runtime package's library is stripped; its debug information goes into a package of its
+# own (libpushwren0.1-dbgsym, a .ddeb), found by the library's build id.
+set(CPACK_STRIP_FILES OFF)
+set(CPACK_DEBIAN_RUNTIME_DEBUGINFO_PACKAGE ON)
 # A shlibs file, so packages built against the library depend on libpushwren0 themselves.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -114,7 +133,8 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_COMPONENTS_ALL runtime development)
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS runtime)
 
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libpushwren${PROJECT_VERSION_MAJOR})
+# Named after the soname, as Debian names library packages.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libpushwren${PUSHWREN_SOVERSION})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "Pushwren: the plugin's shared library and resource bundle")

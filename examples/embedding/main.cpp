@@ -2,6 +2,7 @@
 // makes the plugin that registered itself when its library loaded, and forwards the host's entry
 // points to it: the end of the launch, the runner, the end of the page's first load, one bridge
 // URL from the page and one notification tap. The runner prints what it receives.
+#include <chrono>
 #include <iostream>
 #include <memory>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include <pushwren/contracts/onesignal/onesignal.h>
 #include <pushwren/platform/application.h>
 #include <pushwren/platform/main_queue.h>
+#include <pushwren/plugin/CVPushwren.h>
 #include "push_sdk.h"
 #include "runner.h"
 
@@ -30,7 +32,12 @@ int main() {
   const auto sdk = std::make_shared<DemoPushSdk>();
   OneSignal::install(sdk);
 
-  // Every module registered itself when its library was loaded; the host makes one object each.
+  // The shared library registers the plugin when it is loaded; linked statically, the plugin
+  // registers here. Calling it with the shared library too does no harm, so a host that may be
+  // linked either way calls it.
+  CVPushwren::load();
+
+  // Every module registered itself; the host makes one object each.
   std::vector<std::shared_ptr<CVEventEmitter>> modules;
   for (const auto& module : CVRegisteredModules()) {
     std::cout << "host: module " << module.className << "\n";
@@ -53,6 +60,7 @@ int main() {
   sdk->tap({{"story", "42"}});
 
   // The host's main loop drives the main queue (the subscriptions screen posts its work there).
-  MainQueue::shared().runUntilIdle();
+  // This host has no loop: it runs the queue until nothing is left, downloads in flight included.
+  MainQueue::shared().runUntilSettled(std::chrono::steady_clock::now() + std::chrono::seconds(30));
   return 0;
 }

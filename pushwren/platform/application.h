@@ -3,18 +3,19 @@
 #include <atomic>
 #include <memory>
 
+#include "pushwren/export.h"
 #include "pushwren/platform/atomic_property.h"
 
 namespace pushwren {
 
 // The app's delegate. The host's delegate may answer more (see contracts/host/app_delegate.h).
-class UIApplicationDelegate {
+class PUSHWREN_EXPORT UIApplicationDelegate {
  public:
   virtual ~UIApplicationDelegate() = default;
 };
 
 // The application object: its delegate and the app icon's badge number.
-class UIApplication {
+class PUSHWREN_EXPORT UIApplication {
  public:
   virtual ~UIApplication() = default;
 

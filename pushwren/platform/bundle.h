@@ -5,11 +5,13 @@
 #include <optional>
 #include <string_view>
 
+#include "pushwren/export.h"
+
 namespace pushwren {
 
 // A bundle: a directory that holds resources. On this platform a bundle's resource directory is
 // the bundle directory itself.
-class NSBundle {
+class PUSHWREN_EXPORT NSBundle {
  public:
   explicit NSBundle(std::filesystem::path directory) : directory_(std::move(directory)) {}
 

@@ -3,6 +3,9 @@
 #include <iostream>
 #include <mutex>
 
+#include "pushwren/platform/log_thread.h"
+#include "pushwren/platform/main_queue.h"
+
 namespace pushwren {
 namespace {
 
@@ -14,6 +17,22 @@ std::mutex& logMutex() {
 LogSink& logSink() {
   static LogSink sink;
   return sink;
+}
+
+thread_local bool onBackgroundThread = false;
+
+void write(const std::string& escaped) {
+  std::lock_guard lock(logMutex());
+  if (logSink()) {
+    logSink()(escaped);
+  } else {
+    std::cerr << escaped << '\n';
+  }
+}
+
+bool sinkInstalled() {
+  std::lock_guard lock(logMutex());
+  return static_cast<bool>(logSink());
 }
 
 void appendEscaped(std::string& out, unsigned char c) {
@@ -49,14 +68,18 @@ std::string escapedLogLine(std::string_view line) {
 
 std::string logDescription(const std::optional<std::string>& text) { return text ? *text : "(null)"; }
 
+void markLogBackgroundThread() { onBackgroundThread = true; }
+
 void NSLog(std::string_view line) {
-  const auto escaped = escapedLogLine(line);
-  std::lock_guard lock(logMutex());
-  if (logSink()) {
-    logSink()(escaped);
-  } else {
-    std::cerr << escaped << '\n';
+  auto escaped = escapedLogLine(line);
+  // The host's sink is its code: it is called on the main thread only, so it needs no locking of
+  // its own. A line from the plugin's own thread waits on the main queue, behind whatever that
+  // thread posted before it.
+  if (onBackgroundThread && sinkInstalled()) {
+    dispatchAsyncMain([escaped = std::move(escaped)] { write(escaped); });
+    return;
   }
+  write(escaped);
 }
 
 void setLogSink(LogSink sink) {

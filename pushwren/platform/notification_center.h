@@ -9,6 +9,8 @@
 
 #include <boost/json/value.hpp>
 
+#include "pushwren/export.h"
+
 namespace pushwren {
 
 struct NSNotification {
@@ -17,7 +19,7 @@ struct NSNotification {
 };
 
 // The default notification centre: observers by notification name, from any sender.
-class NSNotificationCenter {
+class PUSHWREN_EXPORT NSNotificationCenter {
  public:
   using Handler = std::function<void(const NSNotification&)>;
 

@@ -6,17 +6,29 @@
 #include "pushwren/contracts/host/tracking_status.h"
 #include "pushwren/contracts/onesignal/onesignal.h"
 #include "pushwren/platform/bool_value.h"
+#include "pushwren/subscriptions/register_screen_classes.h"
 
 namespace pushwren {
 namespace {
 
 // Registers the class with the host when the plugin's code is loaded, before the app launches.
+// Linked from a static archive, this runs only if the host's own code refers to the plugin: that
+// is why a static host calls load() itself.
 [[maybe_unused]] const bool registered = [] {
-  CVRegisterModule("CVPushwren", [] { return std::static_pointer_cast<CVEventEmitter>(CVPushwren::make()); });
+  CVPushwren::load();
   return true;
 }();
 
 }  // namespace
+
+void CVPushwren::load() {
+  static const bool loaded = [] {
+    registerSubscriptionsScreenClasses();
+    CVRegisterModule("CVPushwren", [] { return std::static_pointer_cast<CVEventEmitter>(CVPushwren::make()); });
+    return true;
+  }();
+  (void)loaded;
+}
 
 std::shared_ptr<CVPushwren> CVPushwren::make() {
   struct Made : CVPushwren {};

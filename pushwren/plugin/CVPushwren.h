@@ -12,6 +12,7 @@
 #include "pushwren/bridge/bridge_plugin.h"
 #include "pushwren/contracts/host/event_emitter.h"
 #include "pushwren/contracts/onesignal/listeners.h"
+#include "pushwren/export.h"
 #include "pushwren/platform/atomic_property.h"
 #include "pushwren/platform/notification_center.h"
 
@@ -20,7 +21,7 @@ namespace pushwren {
 // The plugin as the host sees it: one object, made by the host after the class registered itself
 // when its code was loaded. It starts the push SDK at launch, listens to the SDK's events,
 // answers the page's bridge URLs and hands taps and in-app clicks on to the page.
-class CVPushwren : public CVEventEmitter,
+class PUSHWREN_EXPORT CVPushwren : public CVEventEmitter,
                    public CVPushwrenBridgePlugin,
                    public OSNotificationClickListener,
                    public OSInAppMessageClickListener,
@@ -31,6 +32,11 @@ class CVPushwren : public CVEventEmitter,
   // The host makes the object through the factory the class registered; it is always owned by
   // a shared_ptr, since the plugin hands weak references to itself to the SDK.
   static std::shared_ptr<CVPushwren> make();
+
+  // Registers the class with CVRegisterModule, and the subscriptions screen's classes, once. The
+  // shared library calls it when it is loaded; a host linked with the static library calls it
+  // before it reads CVRegisteredModules(). Later calls do nothing.
+  static void load();
 
   // Launch, registration report and consent.
   void didFinishLaunchingWithOptions(UIApplication& application,

@@ -1,5 +1,5 @@
-// The screen's controllers are made by class name from its storyboard; they register when the
-// plugin's code is loaded.
+#include "pushwren/subscriptions/register_screen_classes.h"
+
 #include "pushwren/platform/ui/view_controller_registry.h"
 #include "pushwren/subscriptions/CVPushwrenSubscriptionsController.h"
 #include "pushwren/subscriptions/CVPushwrenSubscriptionsTableViewController.h"
@@ -7,14 +7,22 @@
 namespace pushwren {
 namespace {
 
-struct RegisterScreenClasses {
-  RegisterScreenClasses() {
+[[maybe_unused]] const bool registered = [] {
+  registerSubscriptionsScreenClasses();
+  return true;
+}();
+
+}  // namespace
+
+void registerSubscriptionsScreenClasses() {
+  static const bool done = [] {
     registerViewControllerClass(CVPushwrenSubscriptionsController::kClassName,
                                 [] { return std::make_shared<CVPushwrenSubscriptionsController>(); });
     registerViewControllerClass(CVPushwrenSubscriptionsTableViewController::kClassName,
                                 [] { return std::make_shared<CVPushwrenSubscriptionsTableViewController>(); });
-  }
-} registerScreenClasses;
+    return true;
+  }();
+  (void)done;
+}
 
-}  // namespace
 }  // namespace pushwren

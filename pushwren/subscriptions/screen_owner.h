@@ -2,12 +2,13 @@
 
 #include <memory>
 
+#include "pushwren/export.h"
 #include "pushwren/platform/bundle.h"
 
 namespace pushwren {
 
 // What the subscriptions screen needs of the plugin that shows it.
-class CVPushwrenScreenOwner {
+class PUSHWREN_EXPORT CVPushwrenScreenOwner {
  public:
   virtual ~CVPushwrenScreenOwner() = default;
   // The plugin's resource bundle, which holds the screen's storyboard; none when there is none.

@@ -2,6 +2,7 @@
 
 #include "pushwren/contracts/host/tracking_status.h"
 #include "pushwren/platform/notification_center.h"
+#include "pushwren/plugin/CVPushwren.h"
 
 namespace pushwren::sim {
 namespace {
@@ -60,9 +61,11 @@ void ReferenceHost::installProcessObjects(long badge) {
   shapeAppDelegate(delegateShape_);
 }
 
-// The modules registered themselves when their code was loaded; a new process loads the same
-// code, so the registrations read now are the ones it would make.
+// The modules register themselves when their code is loaded; a new process loads the same code,
+// so the registrations read now are the ones it would make. The plugin is linked in statically
+// here, so its class is loaded as a static host loads it.
 void ReferenceHost::loadModules() {
+  CVPushwren::load();
   for (const auto& module : CVRegisteredModules()) {
     trace_.add("CVRegisterModule", module.className);
     modules_.push_back(module.make());

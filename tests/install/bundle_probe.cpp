@@ -1,8 +1,11 @@
-// Run by scripts/install_check.sh against an install tree, built with the flags pkg-config gives
-// for it:
-//   bundle_probe find   prints the resource bundle the installed plugin finds, or "none"
-//   bundle_probe show   sends the page's "/showTagsUI" and prints what the runner was asked to
-//                       present, or "nothing"
+// Run by scripts/install_check.sh against an install tree, built as C++17 with the flags
+// pkg-config gives for it:
+//   bundle_probe find     prints the resource bundle the installed plugin finds, or "none"
+//   bundle_probe show     sends the page's "/showTagsUI" and prints what the runner was asked to
+//                         present, or "nothing"
+//   bundle_probe modules  prints the modules registered without the host calling anything: the
+//                         shared library registers the plugin when it is loaded
+//   bundle_probe version  prints the version of the headers, then the library's
 #include <iostream>
 #include <memory>
 #include <string>
@@ -11,7 +14,9 @@
 #include <pushwren/contracts/host/javascript_runner.h>
 #include <pushwren/platform/bundle.h>
 #include <pushwren/platform/main_queue.h>
+#include <pushwren/contracts/host/register_module.h>
 #include <pushwren/plugin/CVPushwren.h>
+#include <pushwren/version.h>
 
 using namespace pushwren;
 
@@ -47,6 +52,14 @@ int main(int argc, char** argv) {
     std::cout << "presented: " << runner->presented << "\n";
     return 0;
   }
-  std::cerr << "usage: bundle_probe find|show\n";
+  if (mode == "modules") {
+    for (const auto& module : CVRegisteredModules()) std::cout << module.className << "\n";
+    return 0;
+  }
+  if (mode == "version") {
+    std::cout << PUSHWREN_VERSION_STRING << " " << version() << "\n";
+    return 0;
+  }
+  std::cerr << "usage: bundle_probe find|show|modules|version\n";
   return 2;
 }

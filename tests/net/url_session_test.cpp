@@ -1,10 +1,13 @@
 // The data task against the scenario server on this machine: statuses, redirects, the absence
-// of any cache, failed transfers, file URLs, unusable URLs, threads and outside work.
+// of any cache, failed transfers, file URLs, unusable URLs, threads and outside work, and how a
+// host without a loop of its own waits for a download.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
+#include "pushwren/platform/log.h"
 #include "sim/server/scenario_server.h"
 #include "tests/net/fetch.h"
 
@@ -275,6 +278,54 @@ TEST_F(URLSessionTest, ResumingATaskTwiceFetchesOnce) {
   ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
   ASSERT_TRUE(waitForNoOutsideWork());
   EXPECT_EQ(server_.requests("/once"), 1);
+}
+
+// A host without a loop of its own: runUntilIdle() returns while the download is in flight,
+// runUntilSettled() only once its completion and what that posted have run.
+TEST_F(URLSessionTest, RunUntilSettledWaitsForADownloadInFlightAndWhatItPosts) {
+  ASSERT_TRUE(waitForNoOutsideWork());
+  auto& queue = MainQueue::shared();
+  server_.serve("/settle", answer(200, "x"));
+  server_.setGateOpen(false);  // keeps the transfer in flight
+  bool shown = false;
+  URLSession::sessionWithConfiguration(testConfiguration())
+      ->dataTaskWithURL(url("/settle"), [&shown](const auto&...) { dispatchAsyncMain([&shown] { shown = true; }); })
+      ->resume();
+
+  queue.runUntilIdle();
+  EXPECT_FALSE(shown);
+  // The deadline ends the wait, not the download.
+  EXPECT_FALSE(queue.runUntilSettled(std::chrono::steady_clock::now() + std::chrono::milliseconds(50)));
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(queue.outsideWork(), 1);
+
+  server_.setGateOpen(true);
+  EXPECT_TRUE(queue.runUntilSettled(std::chrono::steady_clock::now() + std::chrono::seconds(30)));
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(queue.outsideWork(), 0);
+}
+
+// The host's log sink is called on the main thread, never on the download thread, even for a
+// line logged there (the manifest's errors are).
+TEST_F(URLSessionTest, ALineLoggedOnTheDownloadThreadReachesTheSinkOnTheMainQueue) {
+  std::vector<std::pair<std::string, std::thread::id>> lines;
+  setLogSink([&](std::string_view line) { lines.emplace_back(line, std::this_thread::get_id()); });
+  server_.serve("/logged", answer(200, "x"));
+  std::promise<void> logged;
+  URLSession::sessionWithConfiguration(testConfiguration())
+      ->dataTaskWithURL(url("/logged"), [&logged](const auto&...) {
+        NSLog("from the download");
+        logged.set_value();
+      })
+      ->resume();
+  ASSERT_EQ(logged.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  EXPECT_TRUE(lines.empty());
+
+  EXPECT_TRUE(MainQueue::shared().runUntilSettled(std::chrono::steady_clock::now() + std::chrono::seconds(30)));
+  setLogSink(nullptr);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].first, "from the download");
+  EXPECT_EQ(lines[0].second, std::this_thread::get_id());
 }
 
 }  // namespace

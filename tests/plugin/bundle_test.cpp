@@ -10,11 +10,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(GetBundle, FindsTheResourceBundleBesideThePluginsLibrary) {
+// The plugin's code is linked into this test, so its bundle is the test's directory, where the
+// build copies the resource bundle as it does beside the library.
+TEST(GetBundle, FindsTheResourceBundleBesideThePluginsCode) {
   const auto bundle = CVPushwren::make()->getBundle();
   ASSERT_TRUE(bundle);
   EXPECT_EQ(fs::weakly_canonical(bundle->bundleURL()),
-            fs::weakly_canonical(fs::path(PUSHWREN_LIBRARY_DIR) / "OneSignalV5Resources.bundle"));
+            fs::weakly_canonical(fs::path(PUSHWREN_PLUGIN_CODE_DIR) / "OneSignalV5Resources.bundle"));
   EXPECT_TRUE(bundle->URLForResource("CVPushwrenSubscriptions", "storyboard"));
 }
 

@@ -7,6 +7,7 @@
 
 #include "pushwren/contracts/host/register_module.h"
 #include "pushwren/contracts/host/tracking_status.h"
+#include "pushwren/platform/ui/view_controller_registry.h"
 #include "pushwren/plugin/CVPushwren.h"
 #include "tests/plugin/registration_fakes.h"
 #include "tests/support/host_fixture.h"
@@ -47,6 +48,17 @@ TEST(ClassLoad, RegistersThePluginWithTheHostBeforeAnythingRuns) {
   const auto found = std::find_if(modules.begin(), modules.end(), [](const auto& m) { return m.className == "CVPushwren"; });
   ASSERT_NE(found, modules.end());
   EXPECT_NE(dynamic_cast<CVPushwren*>(found->make().get()), nullptr);
+}
+
+// A static host calls load() itself, and the shared library has called it already: however often
+// it runs, the host sees one module and the screen's classes exist.
+TEST(ClassLoad, LoadingAgainRegistersNothingTwice) {
+  CVPushwren::load();
+  CVPushwren::load();
+  const auto modules = CVRegisteredModules();
+  EXPECT_EQ(std::count_if(modules.begin(), modules.end(), [](const auto& m) { return m.className == "CVPushwren"; }), 1);
+  EXPECT_TRUE(makeViewControllerOfClass("CVPushwrenSubscriptionsController"));
+  EXPECT_TRUE(makeViewControllerOfClass("CVPushwrenSubscriptionsTableViewController"));
 }
 
 TEST_F(LaunchTest, DisabledPluginTouchesNothing) {

@@ -5,13 +5,14 @@
 #include <optional>
 #include <string>
 
+#include "pushwren/export.h"
 #include "pushwren/platform/atomic_property.h"
 
 namespace pushwren {
 
 // The host's configuration, read afresh at each use. Every flag starts false and every string
 // absent. Each property is read and written indivisibly.
-class CorvaneAppConfig {
+class PUSHWREN_EXPORT CorvaneAppConfig {
  public:
   // The one shared configuration. The host may replace it (tests install a fresh one).
   static std::shared_ptr<CorvaneAppConfig> sharedAppConfig();

@@ -7,6 +7,7 @@
 #include <boost/json/object.hpp>
 
 #include "pushwren/contracts/host/javascript_runner.h"
+#include "pushwren/export.h"
 #include "pushwren/platform/application.h"
 
 namespace pushwren {
@@ -18,7 +19,7 @@ class WKNavigation;
 
 // The host's base class of a plugin module. The host makes one object of each registered module
 // and forwards its entry points to it, on the main thread; a module overrides those it handles.
-class CVEventEmitter {
+class PUSHWREN_EXPORT CVEventEmitter {
  public:
   virtual ~CVEventEmitter() = default;
 

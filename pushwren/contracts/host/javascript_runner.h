@@ -6,6 +6,7 @@
 #include <boost/json/object.hpp>
 #include <boost/json/value.hpp>
 
+#include "pushwren/export.h"
 #include "pushwren/platform/ui/view_controller.h"
 
 namespace pushwren {
@@ -16,7 +17,7 @@ using CallbackName = std::optional<boost::json::value>;
 
 // The host's runner: the view controller of the web view, which runs JavaScript in the page,
 // navigates it, raises host events and presents screens (presentViewController).
-class CVJavascriptRunner : public UIViewController {
+class PUSHWREN_EXPORT CVJavascriptRunner : public UIViewController {
  public:
   // Calls each page function named by the callback with the data map as its one argument.
   virtual void runJavascriptWithCallback(const CallbackName& callback, const boost::json::object& data) = 0;
@@ -28,7 +29,7 @@ class CVJavascriptRunner : public UIViewController {
 
 // Optional operation of a runner: the host's own info report, to which the plugin's map is
 // handed as additional data. Ask with dynamic_cast before each call.
-class CVCorvaneInfoRunner {
+class PUSHWREN_EXPORT CVCorvaneInfoRunner {
  public:
   virtual ~CVCorvaneInfoRunner() = default;
   virtual void runCorvaneInfoWithCallback(const CallbackName& callback,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pushwren/contracts/host/event_emitter.h"
+#include "pushwren/export.h"
 
 namespace pushwren {
 
@@ -18,9 +19,9 @@ struct CVRegisteredModule {
 };
 
 // Called by a module when its code is loaded into the process.
-void CVRegisterModule(std::string className, CVModuleFactory make);
+PUSHWREN_EXPORT void CVRegisterModule(std::string className, CVModuleFactory make);
 
 // The modules registered so far, in the order they registered. Read by the host.
-std::vector<CVRegisteredModule> CVRegisteredModules();
+PUSHWREN_EXPORT std::vector<CVRegisteredModule> CVRegisteredModules();
 
 }  // namespace pushwren

@@ -6,10 +6,12 @@
 
 #include <boost/json/object.hpp>
 
+#include "pushwren/export.h"
+
 namespace pushwren {
 
 // A push notification as the SDK hands it over.
-class OSNotification {
+class PUSHWREN_EXPORT OSNotification {
  public:
   virtual ~OSNotification() = default;
   // The custom keys and values its sender attached; absent when there are none.
@@ -18,13 +20,13 @@ class OSNotification {
   virtual void display() = 0;
 };
 
-class OSNotificationClickEvent {
+class PUSHWREN_EXPORT OSNotificationClickEvent {
  public:
   virtual ~OSNotificationClickEvent() = default;
   virtual std::shared_ptr<OSNotification> notification() const = 0;
 };
 
-class OSNotificationWillDisplayEvent {
+class PUSHWREN_EXPORT OSNotificationWillDisplayEvent {
  public:
   virtual ~OSNotificationWillDisplayEvent() = default;
   virtual std::shared_ptr<OSNotification> notification() const = 0;
@@ -38,7 +40,7 @@ struct OSInAppMessageClickResult {
   bool closingMessage = false;
 };
 
-class OSInAppMessageClickEvent {
+class PUSHWREN_EXPORT OSInAppMessageClickEvent {
  public:
   virtual ~OSInAppMessageClickEvent() = default;
   virtual OSInAppMessageClickResult result() const = 0;

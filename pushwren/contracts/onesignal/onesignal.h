@@ -9,13 +9,14 @@
 #include <boost/json/value.hpp>
 
 #include "pushwren/contracts/onesignal/listeners.h"
+#include "pushwren/export.h"
 
 namespace pushwren {
 
 // The push SDK as the plugin uses it. Listeners and observers are held weakly by the SDK: they
 // are not owned, and one that has ended is no longer called.
 
-class OSPushSubscription {
+class PUSHWREN_EXPORT OSPushSubscription {
  public:
   virtual ~OSPushSubscription() = default;
   virtual std::optional<std::string> id() const = 0;
@@ -25,7 +26,7 @@ class OSPushSubscription {
   virtual void addObserver(std::weak_ptr<OSPushSubscriptionObserver> observer) = 0;
 };
 
-class OSUser {
+class PUSHWREN_EXPORT OSUser {
  public:
   virtual ~OSUser() = default;
   virtual OSPushSubscription& pushSubscription() = 0;
@@ -39,14 +40,14 @@ class OSUser {
   virtual void removeTag(const std::string& key) = 0;
 };
 
-class OSNotifications {
+class PUSHWREN_EXPORT OSNotifications {
  public:
   virtual ~OSNotifications() = default;
   virtual void addClickListener(std::weak_ptr<OSNotificationClickListener> listener) = 0;
   virtual void addForegroundLifecycleListener(std::weak_ptr<OSNotificationLifecycleListener> listener) = 0;
 };
 
-class OSInAppMessages {
+class PUSHWREN_EXPORT OSInAppMessages {
  public:
   virtual ~OSInAppMessages() = default;
   virtual void addClickListener(std::weak_ptr<OSInAppMessageClickListener> listener) = 0;
@@ -56,7 +57,7 @@ class OSInAppMessages {
   virtual void paused(bool pause) = 0;
 };
 
-class OSLocation {
+class PUSHWREN_EXPORT OSLocation {
  public:
   virtual ~OSLocation() = default;
   virtual void requestPermission() = 0;
@@ -64,7 +65,7 @@ class OSLocation {
 
 // The SDK's entry. The app links one SDK and installs it; until then shared() is a stand-in that
 // completes every call and holds nothing. A reader keeps the SDK it got alive while it uses it.
-class OneSignal {
+class PUSHWREN_EXPORT OneSignal {
  public:
   virtual ~OneSignal() = default;
 

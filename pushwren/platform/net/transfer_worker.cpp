@@ -1,7 +1,9 @@
 #include "pushwren/platform/net/transfer_worker.h"
 
 #include <map>
+#include <utility>
 
+#include "pushwren/platform/log_thread.h"
 #include "pushwren/platform/net/curl_transfer.h"
 #include "pushwren/platform/net/url_check.h"
 
@@ -70,6 +72,7 @@ bool TransferWorker::stopping() {
 }
 
 void TransferWorker::run() {
+  markLogBackgroundThread();
   std::map<CURL*, Running> running;
   while (!stopping()) {
     for (auto& transfer : takeArrived()) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "pushwren/export.h"
 #include "pushwren/platform/ui/view.h"
 
 namespace pushwren {
@@ -14,7 +15,7 @@ inline constexpr UIControlEvents UIControlEventValueChanged = 1ul << 12;
 
 // A view the user operates. Each action runs, with the control as sender, when one of its events
 // happens.
-class UIControl : public UIView {
+class PUSHWREN_EXPORT UIControl : public UIView {
  public:
   using Action = std::function<void(UIControl& sender)>;
 

@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "pushwren/export.h"
+
 namespace pushwren {
 
 class UIViewController;
 
 // A rectangle on screen, headless: it can be hidden, carries an integer tag and an identifier
 // for finding it, and holds its subviews. Main thread only.
-class UIView : public std::enable_shared_from_this<UIView> {
+class PUSHWREN_EXPORT UIView : public std::enable_shared_from_this<UIView> {
  public:
   virtual ~UIView() = default;
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pushwren/export.h"
 #include "pushwren/platform/ui/control.h"
 #include "pushwren/platform/ui/view.h"
 
@@ -16,7 +17,7 @@ class UIStoryboardSegue;
 
 // A screen. Presenting one shows it modally over this one; its view loads on first need. Main
 // thread only.
-class UIViewController : public std::enable_shared_from_this<UIViewController> {
+class PUSHWREN_EXPORT UIViewController : public std::enable_shared_from_this<UIViewController> {
  public:
   virtual ~UIViewController() = default;
 
