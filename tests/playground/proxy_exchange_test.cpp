@@ -2,6 +2,7 @@
 // the answers of its own when the site is down, stuck, or the request is ambiguous.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,8 @@ struct Framing {
   const char* fields;
   const char* says;
 };
+
+void PrintTo(const Framing& framing, std::ostream* out) { *out << framing.fields; }
 
 class AmbiguousFraming : public ProxyExchangeTest, public ::testing::WithParamInterface<Framing> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "sim/playground/site/upstream_rewrites.h"
@@ -13,6 +14,8 @@ struct Rewrite {
   std::string from;
   std::string to;
 };
+
+void PrintTo(const Rewrite& rewrite, std::ostream* out) { *out << '"' << rewrite.from << "\" -> \"" << rewrite.to << '"'; }
 
 class Location : public ::testing::TestWithParam<Rewrite> {};
 
