@@ -128,7 +128,10 @@ describe("a site served by its own server", () => {
     assert.equal(results.first.body, "hello");
     assert.equal(results.first.acceptEncoding, "identity");
     assert.equal(results.uploaded, 3 << 20);
-    assert.match(results.second.cookie ?? "", /^session=s\d+$/, "the cookie set by the site comes back");
+    const cookies = (results.second.cookie ?? "").split("; ").sort();
+    assert.equal(cookies.length, 2, `both cookies set by the site come back: ${results.second.cookie}`);
+    assert.match(cookies[0], /^session=s\d+$/);
+    assert.equal(cookies[1], "theme=dark");
     assert.equal(new URL(results.redirectedTo).origin, new URL(playground.url).origin, "the redirect stays on the playground");
     assert.ok(results.redirectedOk);
     assert.equal(results.live, "site says: ping");

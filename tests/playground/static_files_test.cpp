@@ -47,6 +47,13 @@ class InsideRoot : public ::testing::Test {
     std::ofstream(outside / "secret.txt") << "out";
     std::filesystem::create_symlink(outside / "secret.txt", root / "leak.txt");
     std::filesystem::create_directory_symlink(root / "sub", root / "alias");
+    // Plain names for hidden things inside the site.
+    std::filesystem::create_directories(root / ".git");
+    std::ofstream(root / ".env") << "TOKEN=secret";
+    std::ofstream(root / ".git" / "config") << "[core]";
+    std::filesystem::create_symlink(root / ".env", root / "settings.txt");
+    std::filesystem::create_symlink("../.env", root / "sub" / "relative.txt");
+    std::filesystem::create_directory_symlink(root / ".git", root / "repo");
     root = std::filesystem::canonical(root);
   }
   ~InsideRoot() override {
@@ -64,6 +71,14 @@ TEST_F(InsideRoot, FollowsLinksAndRefusesThoseThatLeave) {
   EXPECT_FALSE(insideRoot(root, root / "leak.txt"));
   EXPECT_FALSE(insideRoot(root, root / "missing.html"));
   EXPECT_FALSE(insideRoot(root / "sub", root / "sub" / ".." / "leak.txt"));
+}
+
+TEST_F(InsideRoot, RefusesALinkWithAPlainNameToAHiddenFile) {
+  EXPECT_FALSE(insideRoot(root, root / "settings.txt")) << "a link to .env";
+  EXPECT_FALSE(insideRoot(root, root / "repo" / "config")) << "a file in a linked .git folder";
+  // A relative link that climbs to a hidden file of the site.
+  EXPECT_FALSE(insideRoot(root, root / "sub" / "relative.txt"));
+  EXPECT_TRUE(insideRoot(root, root / "alias" / "page.html")) << "a plain link to a plain file still serves";
 }
 
 TEST(ContentType, NamesWhatBrowsersNeedAndFallsBackToBytes) {

@@ -17,6 +17,7 @@
 #include "sim/playground/site/client_script.h"
 #include "sim/playground/server/http_responses.h"
 #include "sim/playground/server/origin_policy.h"
+#include "sim/playground/server/request_framing.h"
 #include "sim/playground/site/proxy_exchange.h"
 #include "sim/playground/site/static_files.h"
 #include "sim/playground/site/tunnel.h"
@@ -84,8 +85,8 @@ http::message_generator headless(Response response, http::verb method) {
 }  // namespace
 
 HttpSession::HttpSession(boost::asio::ip::tcp::socket socket, DeviceFleet& devices, SessionRegistry& sessions,
-                         unsigned short port)
-    : stream_(std::move(socket)), devices_(devices), sessions_(sessions), port_(port) {}
+                         unsigned short port, const ProxyLimits& siteLimits)
+    : stream_(std::move(socket)), devices_(devices), sessions_(sessions), port_(port), siteLimits_(siteLimits) {}
 
 void HttpSession::close() {
   if (const auto exchange = exchange_.lock()) exchange->close();
@@ -118,6 +119,9 @@ void HttpSession::onHeader(beast::error_code ec, std::size_t) {
   if (ec) return write(errorResponse(http::status::bad_request, 11, false, "malformed request: " + ec.message()));
 
   const auto& request = header_->get();
+  if (const auto fault = framingFault(request)) {
+    return write(errorResponse(http::status::bad_request, 11, false, "malformed request: " + *fault));
+  }
   const auto target = targetOf(request);
   if (!target.starts_with('/')) {
     return write(errorResponse(http::status::bad_request, request.version(), false,
@@ -137,7 +141,14 @@ void HttpSession::onHeader(beast::error_code ec, std::size_t) {
   if (path.starts_with(kOwnPrefix)) return readWholeRequest(&HttpSession::ownRoute);
 
   const auto& site = devices_.files().site;
-  if (std::holds_alternative<UpstreamSite>(site)) return beast::websocket::is_upgrade(request) ? tunnel() : proxy();
+  if (std::holds_alternative<UpstreamSite>(site)) {
+    if (!beast::websocket::is_upgrade(request)) return proxy();
+    if (header_->chunked() || header_->content_length().value_or(0) > 0) {
+      return write(errorResponse(http::status::bad_request, request.version(), false,
+                                 "a WebSocket upgrade request carries no body"));
+    }
+    return tunnel();
+  }
   readWholeRequest(&HttpSession::serveFolderSite);
 }
 
@@ -307,7 +318,7 @@ void HttpSession::serveFolderSite(const Request& request) {
 void HttpSession::proxy() {
   const auto& site = std::get<UpstreamSite>(devices_.files().site);
   const auto exchange = std::make_shared<ProxyExchange>(
-      stream_, buffer_, std::move(*header_), site, shared_from_this(), [self = shared_from_this()](bool keepAlive) {
+      stream_, buffer_, std::move(*header_), site, siteLimits_, shared_from_this(), [self = shared_from_this()](bool keepAlive) {
         self->exchange_.reset();
         if (keepAlive) return self->read();
         self->close();
@@ -320,7 +331,7 @@ void HttpSession::tunnel() {
   const auto& site = std::get<UpstreamSite>(devices_.files().site);
   stream_.expires_never();
   handedOn_ = true;
-  const auto made = std::make_shared<Tunnel>(std::move(stream_), std::move(buffer_), header_->release(), site);
+  const auto made = std::make_shared<Tunnel>(std::move(stream_), std::move(buffer_), header_->release(), site, siteLimits_);
   sessions_.add(made);
   made->start();
 }

@@ -13,6 +13,7 @@
 
 #include "sim/playground/devices/device_fleet.h"
 #include "sim/playground/server/session_registry.h"
+#include "sim/playground/site/proxy_limits.h"
 
 namespace pushwren::sim::playground {
 
@@ -22,14 +23,15 @@ class ProxyExchange;
 // /__pushwren/ (the shell page and its files, the page client, the manifest, POST
 // /__pushwren/steps, the devices' sessions, the tab WebSocket /__pushwren/ws); every other path belongs to the site,
 // served from its folder or passed to its server. Requests must name this server as their host
-// and a path as their target: the playground is no open proxy.
+// and a path as their target: the playground is no open proxy. A request whose body's length is
+// ambiguous (request_framing.h) is refused before anything reads it.
 class HttpSession final : public Closeable, public std::enable_shared_from_this<HttpSession> {
  public:
   using Request = boost::beast::http::request<boost::beast::http::string_body>;
   using Response = boost::beast::http::response<boost::beast::http::string_body>;
 
   HttpSession(boost::asio::ip::tcp::socket socket, DeviceFleet& devices, SessionRegistry& sessions,
-              unsigned short port);
+              unsigned short port, const ProxyLimits& siteLimits = {});
 
   void start() { read(); }
   void close() override;
@@ -57,6 +59,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   DeviceFleet& devices_;
   SessionRegistry& sessions_;
   unsigned short port_;
+  ProxyLimits siteLimits_;
   bool handedOn_ = false;  // the connection went on as a WebSocket or a tunnel
 };
 

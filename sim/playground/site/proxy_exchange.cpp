@@ -4,7 +4,6 @@
 #include <vector>
 
 #include <boost/asio/connect.hpp>
-#include <boost/range/iterator_range_core.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/string.hpp>
 #include <boost/beast/core/buffers_generator.hpp>
@@ -14,6 +13,7 @@
 
 #include "sim/playground/site/client_script.h"
 #include "sim/playground/server/http_responses.h"
+#include "sim/playground/site/relayed_headers.h"
 #include "sim/playground/site/static_files.h"
 #include "sim/playground/site/upstream_rewrites.h"
 
@@ -23,22 +23,9 @@ namespace http = beast::http;
 
 namespace {
 
-// A site's server on this machine connects at once; one that has not answered a request's
-// header by then is taken to be stuck.
-constexpr auto kConnectTime = std::chrono::seconds(5);
-constexpr auto kAnswerTime = std::chrono::seconds(30);
-constexpr auto kPieceTime = std::chrono::seconds(60);
 constexpr std::uint32_t kLargestResponseHeader = 64 * 1024;
 // An HTML document is held whole while the page client is added; a larger one is no page.
 constexpr std::uint64_t kLargestHtml = 32u << 20;
-
-// Fields that describe one connection, not the message: each side sets its own.
-constexpr std::array kHopByHop{http::field::connection, http::field::keep_alive, http::field::proxy_connection,
-                               http::field::proxy_authorization, http::field::te, http::field::upgrade};
-
-void dropHopByHop(http::fields& fields) {
-  for (const auto field : kHopByHop) fields.erase(field);
-}
 
 bool carriesBody(unsigned status, bool head) { return !head && status >= 200 && status != 204 && status != 304; }
 
@@ -50,11 +37,13 @@ std::string playgroundOrigin(const http::fields& request) {
 }  // namespace
 
 ProxyExchange::ProxyExchange(beast::tcp_stream& client, beast::flat_buffer& clientBuffer, RequestHeader&& header,
-                             const UpstreamSite& site, std::shared_ptr<void> owner, std::function<void(bool)> done)
+                             const UpstreamSite& site, const ProxyLimits& limits, std::shared_ptr<void> owner,
+                             std::function<void(bool)> done)
     : client_(client),
       clientBuffer_(clientBuffer),
       request_(std::move(header)),
       site_(site),
+      limits_(limits),
       owner_(std::move(owner)),
       done_(std::move(done)),
       resolver_(client.get_executor()),
@@ -93,19 +82,21 @@ void ProxyExchange::close() {
 
 void ProxyExchange::onResolve(beast::error_code ec, const boost::asio::ip::tcp::resolver::results_type& results) {
   if (ec) return fail(http::status::bad_gateway, "its host cannot be found: " + ec.message());
-  upstream_.expires_after(kConnectTime);
+  upstream_.expires_after(limits_.connect);
   upstream_.async_connect(results, [self = shared_from_this()](beast::error_code ec, const auto&) { self->onConnect(ec); });
 }
 
 void ProxyExchange::onConnect(beast::error_code ec) {
-  if (ec == beast::error::timeout) return fail(http::status::gateway_timeout, "it did not accept a connection in 5 s");
+  if (ec == beast::error::timeout) {
+    return fail(http::status::gateway_timeout, "it did not accept a connection in " + spokenDuration(limits_.connect));
+  }
   if (ec) return fail(http::status::bad_gateway, ec.message());
   beast::error_code ignored;
   upstream_.socket().set_option(boost::asio::ip::tcp::no_delay(true), ignored);
   requestOut_.emplace(request_.get());
   if (expectsContinue_ && !request_.is_done()) {
     static constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
-    client_.expires_after(kPieceTime);
+    client_.expires_after(limits_.piece);
     return boost::asio::async_write(client_, boost::asio::buffer(kContinue.data(), kContinue.size()),
                                     [self = shared_from_this()](beast::error_code ec, std::size_t) {
                                       if (ec) return self->finish(false);
@@ -126,7 +117,7 @@ void ProxyExchange::readRequestPiece() {
   auto& body = request_.get().body();
   body.data = piece_.data();
   body.size = piece_.size();
-  client_.expires_after(kPieceTime);
+  client_.expires_after(limits_.piece);
   http::async_read(client_, clientBuffer_, request_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
     if (ec == http::error::need_buffer) ec = {};
     if (ec) {
@@ -142,7 +133,7 @@ void ProxyExchange::readRequestPiece() {
 }
 
 void ProxyExchange::writeRequestPiece() {
-  upstream_.expires_after(kPieceTime);
+  upstream_.expires_after(limits_.piece);
   http::async_write(upstream_, *requestOut_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
     if (ec == http::error::need_buffer) ec = {};
     if (ec) {
@@ -167,13 +158,15 @@ void ProxyExchange::readResponseHeader() {
   responseHeader_->header_limit(kLargestResponseHeader);
   responseHeader_->body_limit(boost::none);
   if (head_) responseHeader_->skip(true);
-  upstream_.expires_after(kAnswerTime);
+  upstream_.expires_after(limits_.answer);
   http::async_read_header(upstream_, upstreamBuffer_, *responseHeader_,
                           [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onResponseHeader(ec); });
 }
 
 void ProxyExchange::onResponseHeader(beast::error_code ec) {
-  if (ec == beast::error::timeout) return fail(http::status::gateway_timeout, "it did not answer within 30 s");
+  if (ec == beast::error::timeout) {
+    return fail(http::status::gateway_timeout, "it did not answer within " + spokenDuration(limits_.answer));
+  }
   if (ec == http::error::header_limit) return fail(http::status::bad_gateway, "its response header is over 64 KB");
   if (ec == http::error::end_of_stream) return fail(http::status::bad_gateway, "it closed the connection without an answer");
   if (ec) return fail(http::status::bad_gateway, "its response is not HTTP: " + ec.message());
@@ -183,28 +176,7 @@ void ProxyExchange::onResponseHeader(beast::error_code ec) {
   if (response.result_int() < 200 && response.result_int() != 101) return readResponseHeader();
   dropHopByHop(response);
   response.version(11);
-  if (const auto location = response.find(http::field::location); location != response.end()) {
-    response.set(http::field::location, locationForPlayground(location->value(), site_));
-  }
-  std::vector<std::string> cookies;
-  for (auto found = response.find(http::field::set_cookie); found != response.end() && found->name() == http::field::set_cookie;
-       ++found) {
-    cookies.push_back(cookieForPlayground(found->value()));
-  }
-  if (!cookies.empty()) {
-    response.erase(http::field::set_cookie);
-    for (const auto& cookie : cookies) response.insert(http::field::set_cookie, cookie);
-  }
-  response.erase("X-Frame-Options");
-  std::vector<std::string> policies;
-  constexpr std::string_view kPolicy = "Content-Security-Policy";
-  for (const auto& field : boost::make_iterator_range(response.equal_range(kPolicy))) {
-    policies.push_back(policyForWebView(field.value()));
-  }
-  response.erase(kPolicy);
-  for (const auto& policy : policies) {
-    if (!policy.empty()) response.insert(kPolicy, policy);
-  }
+  rewriteForPlayground(response, site_);
   response.keep_alive(keepAlive_);
 
   const auto type = response.find(http::field::content_type);
@@ -231,10 +203,12 @@ void ProxyExchange::onResponseHeader(beast::error_code ec) {
 void ProxyExchange::passHtml() {
   html_.emplace(std::move(*responseHeader_));
   html_->body_limit(kLargestHtml);
-  upstream_.expires_after(kAnswerTime);
+  upstream_.expires_after(limits_.answer);
   http::async_read(upstream_, upstreamBuffer_, *html_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
     if (ec == http::error::body_limit) return self->fail(http::status::bad_gateway, "its HTML document is over 32 MB");
-    if (ec == beast::error::timeout) return self->fail(http::status::gateway_timeout, "its page did not arrive within 30 s");
+    if (ec == beast::error::timeout) {
+      return self->fail(http::status::gateway_timeout, "its page did not arrive within " + spokenDuration(self->limits_.answer));
+    }
     if (ec) return self->fail(http::status::bad_gateway, "its page was cut short: " + ec.message());
     auto page = self->html_->release();
     page.erase(http::field::transfer_encoding);
@@ -243,7 +217,7 @@ void ProxyExchange::passHtml() {
     page.keep_alive(self->keepAlive_);
     page.prepare_payload();
     self->answered_ = true;
-    self->client_.expires_after(kPieceTime);
+    self->client_.expires_after(self->limits_.piece);
     beast::async_write(self->client_, http::message_generator(std::move(page)),
                        [self](beast::error_code ec, std::size_t) { self->finish(!ec && self->keepAlive_); });
   });
@@ -253,7 +227,7 @@ void ProxyExchange::readResponsePiece() {
   auto& body = response_->get().body();
   body.data = piece_.data();
   body.size = piece_.size();
-  upstream_.expires_after(kPieceTime);
+  upstream_.expires_after(limits_.piece);
   http::async_read(upstream_, upstreamBuffer_, *response_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
     if (ec == http::error::need_buffer) ec = {};
     // The browser already has the header: all that can be done is to end its connection.
@@ -267,7 +241,7 @@ void ProxyExchange::readResponsePiece() {
 }
 
 void ProxyExchange::writeResponsePiece() {
-  client_.expires_after(kPieceTime);
+  client_.expires_after(limits_.piece);
   http::async_write(client_, *responseOut_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
     if (ec == http::error::need_buffer) ec = {};
     if (ec) return self->finish(false);
@@ -291,7 +265,7 @@ void ProxyExchange::fail(http::status status, const std::string& why) {
   const auto text = "The playground could not load " + target_ + " from " + site_.origin + ": " + why +
                     ". Once the site's server runs again, reload.";
   auto page = errorPage(status, 11, keepAlive_, "The site at " + site_.origin + " cannot be reached", text);
-  client_.expires_after(kPieceTime);
+  client_.expires_after(limits_.piece);
   beast::async_write(client_, http::message_generator(std::move(page)),
                      [self = shared_from_this()](beast::error_code ec, std::size_t) {
                        self->finish(!ec && self->keepAlive_);

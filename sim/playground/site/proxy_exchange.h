@@ -15,6 +15,7 @@
 #include <boost/beast/http/serializer.hpp>
 #include <boost/beast/http/string_body.hpp>
 
+#include "sim/playground/site/proxy_limits.h"
 #include "sim/playground/site/site.h"
 
 namespace pushwren::sim::playground {
@@ -24,7 +25,7 @@ namespace pushwren::sim::playground {
 // piece in memory at a time; only an HTML document is read whole, to add the page client to it.
 // The site's server is asked for unencoded bodies, its redirects and cookies are made to name
 // the playground's origin, and a server that is down, refuses or is slow gets an error page
-// naming the site (502, or 504 once it has taken too long).
+// naming the site (502, or 504 once it has taken longer than `limits` allow).
 class ProxyExchange : public std::enable_shared_from_this<ProxyExchange> {
  public:
   using RequestHeader = boost::beast::http::request_parser<boost::beast::http::empty_body>;
@@ -32,7 +33,8 @@ class ProxyExchange : public std::enable_shared_from_this<ProxyExchange> {
   // `client` and `clientBuffer` belong to `owner`, kept alive until `done`, which is told
   // whether the browser's connection can carry another request.
   ProxyExchange(boost::beast::tcp_stream& client, boost::beast::flat_buffer& clientBuffer, RequestHeader&& header,
-                const UpstreamSite& site, std::shared_ptr<void> owner, std::function<void(bool keepAlive)> done);
+                const UpstreamSite& site, const ProxyLimits& limits, std::shared_ptr<void> owner,
+                std::function<void(bool keepAlive)> done);
 
   void start();
   // Ends the exchange at once: the server is stopping.
@@ -56,6 +58,7 @@ class ProxyExchange : public std::enable_shared_from_this<ProxyExchange> {
   boost::beast::http::request_parser<boost::beast::http::buffer_body> request_;
   std::optional<boost::beast::http::request_serializer<boost::beast::http::buffer_body>> requestOut_;
   const UpstreamSite& site_;
+  ProxyLimits limits_;
   std::shared_ptr<void> owner_;
   std::function<void(bool)> done_;
   boost::asio::ip::tcp::resolver resolver_;

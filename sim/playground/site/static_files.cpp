@@ -51,7 +51,10 @@ bool insideRoot(const std::filesystem::path& root, const std::filesystem::path& 
   const auto real = std::filesystem::canonical(file, ec);
   if (ec) return false;
   const auto [rootEnd, realAt] = std::mismatch(root.begin(), root.end(), real.begin(), real.end());
-  return rootEnd == root.end();
+  if (rootEnd != root.end()) return false;
+  // A link with a plain name may lead to a hidden file (.env, .git/config) the path itself could
+  // not name: where it really is must be as visible as its name.
+  return std::none_of(realAt, real.end(), [](const auto& part) { return part.string().starts_with('.'); });
 }
 
 std::string_view contentType(const std::filesystem::path& file) {

@@ -13,8 +13,9 @@ namespace pushwren::sim::playground {
 // Symbolic links are followed by insideRoot(), not here.
 std::optional<std::filesystem::path> staticFile(const std::filesystem::path& root, std::string_view target);
 
-// Whether `file`, with every symbolic link followed, is still under `root` (itself canonical).
-// A link that points out of the site is treated as missing.
+// Whether `file`, with every symbolic link followed, is still under `root` (itself canonical)
+// and nowhere hidden. A link that points out of the site, or at a file or folder whose name
+// starts with ".", is treated as missing.
 bool insideRoot(const std::filesystem::path& root, const std::filesystem::path& file);
 
 // The Content-Type a browser needs for the file, by its extension.

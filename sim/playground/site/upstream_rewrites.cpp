@@ -32,6 +32,9 @@ std::string locationForPlayground(std::string_view location, const UpstreamSite&
   }
   std::string path(parsed->encoded_path());
   if (path.empty()) path = "/";
+  // "//evil.example/x" on its own is a reference to another host; "/.//evil.example/x" is the
+  // site's path "//evil.example/x" on the playground's origin, as the site meant it.
+  if (path.size() > 1 && (path[1] == '/' || path[1] == '\\')) path.insert(0, "/.");
   if (parsed->has_query()) path += "?" + std::string(parsed->encoded_query());
   if (parsed->has_fragment()) path += "#" + std::string(parsed->encoded_fragment());
   return path;

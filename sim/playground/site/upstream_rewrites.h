@@ -11,8 +11,9 @@ namespace pushwren::sim::playground {
 // said again in the playground's terms.
 
 // A Location that points at the site ("http://localhost:5173/a?b", "//localhost:5173/a") as a
-// path of the playground's origin ("/a?b"). Any other value is left as it is: a relative one
-// already works, one naming another site is that site's.
+// path of the playground's origin ("/a?b"); a path that starts with "//" keeps a leading "/."
+// so that it cannot be read as the address of another host. Any other value is left as it is:
+// a relative one already works, one naming another host, port, scheme or a user is not the site.
 std::string locationForPlayground(std::string_view location, const UpstreamSite& site);
 
 // A Set-Cookie value without its Domain attribute: the browser would refuse a cookie for the

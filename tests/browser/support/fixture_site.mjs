@@ -1,5 +1,5 @@
 // A developer's own site for the browser tests, served by a server of its own on another port:
-// pages that know nothing of the playground but use window.Pushwren, a JSON API with a cookie,
+// pages that know nothing of the playground but use window.Pushwren, a JSON API with cookies,
 // a redirect to its own absolute URL, and a WebSocket of its own.
 import { createServer } from "node:http";
 
@@ -56,7 +56,12 @@ export async function startFixtureSite({ port = 0 } = {}) {
       request.on("data", (chunk) => (body += chunk));
       request.on("end", () => {
         response.setHeader("Content-Type", "application/json");
-        response.setHeader("Set-Cookie", `session=s${requests.length}; Domain=127.0.0.1; Path=/; HttpOnly`);
+        // The site names the host it knows itself by; the browser, at the playground's 127.0.0.1,
+        // would refuse both cookies unless the proxy drops their Domain.
+        response.setHeader("Set-Cookie", [
+          `session=s${requests.length}; Domain=localhost; Path=/; HttpOnly`,
+          "theme=dark; Path=/; domain=LOCALHOST; SameSite=Lax",
+        ]);
         response.end(JSON.stringify({ method: request.method, body, cookie: request.headers.cookie ?? null,
           host: request.headers.host, acceptEncoding: request.headers["accept-encoding"] ?? null }));
       });
