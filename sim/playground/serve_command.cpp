@@ -33,6 +33,29 @@ struct ServeOptions {
   std::optional<std::filesystem::path> recordDir;
 };
 
+// What may still hold on once the devices have had their grace: their last output, a
+// connection's close.
+constexpr std::chrono::seconds kAfterDevices{5};
+
+// A folder of the system's temporary one, made for this run and removed with what is in it.
+struct SessionFolder {
+  SessionFolder() {
+    std::error_code ec;
+    const auto temporary = std::filesystem::temp_directory_path(ec);
+    if (ec) return;
+    auto pattern = (temporary / "pushwren-sessions-XXXXXX").string();
+    if (mkdtemp(pattern.data())) path = pattern;
+  }
+  ~SessionFolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+  SessionFolder(const SessionFolder&) = delete;
+  SessionFolder& operator=(const SessionFolder&) = delete;
+
+  std::filesystem::path path;
+};
+
 constexpr std::string_view kUsage =
     "usage: pushwren-sim serve [--port N] [--config FILE] [--manifest FILE] [--site URL|FOLDER] [--record DIR]\n";
 
@@ -169,6 +192,18 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
       return 2;
     }
   }
+  // Devices write their sessions as they go and serve sends them from there; without --record
+  // into a folder of this run's own.
+  std::optional<SessionFolder> ownSessions;
+  if (!options->recordDir) {
+    ownSessions.emplace();
+    if (ownSessions->path.empty()) {
+      err << "pushwren-sim serve: no folder can be made for the devices' sessions in the temporary folder "
+             "(TMPDIR); name one with --record DIR\n";
+      return 1;
+    }
+  }
+  const auto sessions = options->recordDir ? std::filesystem::absolute(*options->recordDir) : ownSessions->path;
 
   const auto web = webFiles();
   auto site = chosenSite(options->site, web, err);
@@ -178,11 +213,10 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   auto& io = MainQueue::shared().context();
   PlaygroundFiles files{web, std::nullopt, *site};
   if (options->manifestFile) files.manifest = std::filesystem::absolute(*options->manifestFile);
-  DeviceFleet devices(io, files, {ownExecutable(), {"--web", web.string()}});
+  DeviceFleet devices(io, files, {ownExecutable(), {"--web", web.string()}}, sessions);
   if (options->configFile) devices.addSharedOption("--config", std::filesystem::absolute(*options->configFile));
   if (files.manifest) devices.addSharedOption("--manifest", *files.manifest);
   if (options->site) devices.addSharedOption("--site", *options->site);
-  if (options->recordDir) devices.addSharedOption("--record", std::filesystem::absolute(*options->recordDir));
   PlaygroundServer server(io, devices);
   try {
     server.listen(options->port);
@@ -212,14 +246,16 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   }
 
   // A stop ends every connection and device; once none is left the queue runs out of work and
-  // run() returns. What does not let go within five seconds is not waited for.
+  // run() returns. Devices are given DeviceFleet::kEndGrace to exit on their own, so that a
+  // sanitizer's report at a device's exit reaches the error output, and are killed after it;
+  // what still holds on a little later is not waited for.
   boost::asio::signal_set signals(io, SIGINT, SIGTERM);
   boost::asio::steady_timer stopping(io);
-  const auto giveUpAt = std::make_shared<std::chrono::steady_clock::time_point>();
+  std::chrono::steady_clock::time_point giveUpAt;
   bool gaveUp = false;
   std::function<void()> waitForConnections = [&] {
     if (!server.hasConnections() && !devices.running()) return;
-    if (std::chrono::steady_clock::now() >= *giveUpAt) {
+    if (std::chrono::steady_clock::now() >= giveUpAt) {
       gaveUp = true;
       return io.stop();
     }
@@ -232,7 +268,7 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     if (ec) return;
     server.stop();
     devices.stop();
-    *giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    giveUpAt = std::chrono::steady_clock::now() + DeviceFleet::kEndGrace + kAfterDevices;
     waitForConnections();
   });
 
@@ -242,7 +278,9 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   io.run();
   if (gaveUp) {
     // What is left on the queue refers to the server; it must not run once the server is gone.
-    err << "pushwren-sim serve: connections or devices still open 5 s after the stop; leaving them\n";
+    err << "pushwren-sim serve: connections or devices still open "
+        << (DeviceFleet::kEndGrace + kAfterDevices).count() << " s after the stop; leaving them\n";
+    ownSessions.reset();
     std::_Exit(1);
   }
   if (!devices.faults().empty()) {

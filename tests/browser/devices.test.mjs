@@ -41,10 +41,13 @@ test("two tabs are two devices: a tap sent to one never reaches the other", asyn
 
   const tap = await stepTo(second, { do: "notificationClick", additionalData: { story: 2 } });
   assert.equal(tap.status, 200);
-  await two.demo.locator("#events li", { hasText: "Notification opened" }).waitFor();
-  // Device 1 takes a step after the tap; had the tap reached it, its page would show it by then.
-  await stepTo(first, { do: "trackingStatus", object: true });
-  assert.equal(await one.demo.locator("#events li", { hasText: "Notification opened" }).count(), 0);
+  await two.demo.locator("#events li", { hasText: '"story":2' }).waitFor();
+  // A marker tap to the other device comes after it along the same way (the device's process,
+  // its tab's WebSocket, its page): had the first tap reached that device too, its page would
+  // show it before the marker.
+  assert.equal((await stepTo(first, { do: "notificationClick", additionalData: { marker: 1 } })).status, 200);
+  await one.demo.locator("#events li", { hasText: '"marker":1' }).waitFor();
+  assert.equal(await one.demo.locator("#events li", { hasText: '"story":2' }).count(), 0, "the tap reached device 1");
 
   // A reloaded tab comes back to its own device.
   await two.page.reload();
@@ -89,4 +92,17 @@ test("a device whose process is killed shows as crashed, and Relaunch brings it 
   await demo.locator("#events li", { hasText: "Notification opened" }).waitFor();
   await context.close();
   await other.context.close();
+});
+
+test("a device that ends in a fault of its own is listed when the playground stops, which exits 1", async () => {
+  const own = await startPlayground();
+  const [first] = (await (await fetch(new URL("devices", own.url))).json()).devices;
+  // A crash, as a device's own fault ends it; a SIGKILL is how a person or the playground ends one.
+  process.kill(first.pid, "SIGSEGV");
+  await own.logged(new RegExp(`device ${first.id} crashed: it was killed by signal 11`), 60000);
+  await assert.rejects(own.stop(), (error) => {
+    assert.match(error.message, /exited with \{"code":1,/);
+    assert.match(error.message, new RegExp(`devices ended in a fault during the session:\\n  device ${first.id}: it was killed by signal 11`));
+    return true;
+  });
 });

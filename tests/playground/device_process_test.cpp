@@ -20,8 +20,12 @@ std::vector<std::string> script(const std::string& text) { return {"/bin/sh", "-
 
 class DeviceProcessTest : public ::testing::Test {
  protected:
-  std::shared_ptr<DeviceProcess> start(const std::string& text, std::chrono::milliseconds answerLimit = 10s) {
-    auto process = std::make_shared<DeviceProcess>(io, "device 9", answerLimit);
+  // The clock the watchdog reads: time passes only when a test says so.
+  std::chrono::steady_clock::time_point now{};
+  Liveness liveness{10s, [this] { return now; }};
+
+  std::shared_ptr<DeviceProcess> start(const std::string& text) {
+    auto process = std::make_shared<DeviceProcess>(io, "device 9", liveness);
     const auto problem = process->start(script(text), {[this] { ready = true; },
                                                        [this](std::string message) { pages.push_back(std::move(message)); },
                                                        [this](const std::string& why) { ended = why; }});
@@ -82,18 +86,72 @@ TEST_F(DeviceProcessTest, ThatDiesSaysHowWithItsLastErrorLines) {
   EXPECT_FALSE(late) << "an ended process answers nothing, at once";
 }
 
-TEST_F(DeviceProcessTest, ThatDoesNotAnswerInTimeIsKilledAsHung) {
-  const auto process = start("printf 'ready 0 - 0\\n' >&3; sleep 30", 200ms);
-  bool answered = false;
+// A device in the middle of a long step: it answers its question only when the tab says
+// "finish", and answers anything else the tab says on the page, a sign of life the test sees.
+constexpr const char* kLongStep = R"(printf 'ready 0 - 0\n' >&3
+    while read -r kind ask arg length; do
+      body=$(head -c "$length")
+      if [ "$kind" = steps ]; then question=$ask
+      elif [ "$body" = finish ]; then printf 'answer %s 200 4\ndone' "$question" >&3
+      else printf 'page 0 - 5\nalive' >&3; fi
+    done)";
+
+TEST_F(DeviceProcessTest, ThatWorksLongerThanTheLimitIsWaitedForWhileItGivesSignsOfLife) {
+  const auto process = start(kLongStep);
+  std::optional<Frame> answer;
+  process->ask({"steps", 0, "script", "{}"}, [&](std::optional<Frame> heard) { answer = std::move(heard); });
+  // Three times the limit passes while the step runs, with a sign of life within each limit.
+  for (int round = 0; round < 6; ++round) {
+    const auto before = pages.size();
+    process->send({"said", 0, "-", "ping"});
+    runUntil([&] { return pages.size() > before || ended.has_value(); });
+    ASSERT_FALSE(ended) << *ended;
+    now += 5s;
+  }
+  process->send({"said", 0, "-", "finish"});
+  runUntil([&] { return answer.has_value() || ended.has_value(); });
+  ASSERT_TRUE(answer) << ended.value_or("");
+  EXPECT_EQ(answer->body, "done");
+  EXPECT_TRUE(process->running());
+  process->finish(30s);
+  runUntil([&] { return ended.has_value(); });
+  EXPECT_EQ(*ended, "it exited");
+}
+
+TEST_F(DeviceProcessTest, ThatGivesNoSignOfLifeIsKilledAsHungAndWhatWaitedHearsNothing) {
+  const auto process = start("printf 'ready 0 - 0\\n' >&3; exec sleep 60");
+  runUntil([&] { return ready; });
   std::optional<Frame> answer = Frame{};
+  bool answered = false;
   process->ask({"steps", 0, "script", "{}"}, [&](std::optional<Frame> heard) {
     answered = true;
     answer = std::move(heard);
   });
+  bool readOn = false;
+  process->send({"said", 0, "-", std::string(std::size_t{1} << 20, 'x')});
+  process->afterRead([&] { readOn = true; });
+  now += 11s;
   runUntil([&] { return ended.has_value(); });
+  EXPECT_EQ(*ended, "it gave no sign of life for 10 s, as if hung");
   EXPECT_TRUE(answered);
   EXPECT_FALSE(answer);
-  EXPECT_EQ(*ended, "it did not answer within 0.2 s, as if hung");
+  runUntil([&] { return readOn; });
+  EXPECT_FALSE(process->endedInFault()) << "the playground killed it";
+}
+
+TEST_F(DeviceProcessTest, AskedToEndIsGivenItsGraceAndItsLastWordsAreKept) {
+  // It ends once its input does, with a report on its way out, as a sanitizer's is.
+  const auto process = start(R"(printf 'ready 0 - 0\n' >&3; cat >/dev/null
+    echo 'ERROR: LeakSanitizer: detected memory leaks' >&2; echo 'SUMMARY: 24 bytes leaked' >&2; exit 23)");
+  runUntil([&] { return ready; });
+  process->finish(60s);
+  // However long the machine takes to end it: the watchdog no longer counts once it is asked.
+  now += 1h;
+  runUntil([&] { return ended.has_value(); });
+  EXPECT_EQ(*ended, "it exited with status 23");
+  EXPECT_TRUE(process->endedInFault());
+  EXPECT_EQ(process->lastErrorLines(),
+            (std::deque<std::string>{"ERROR: LeakSanitizer: detected memory leaks", "SUMMARY: 24 bytes leaked"}));
 }
 
 TEST_F(DeviceProcessTest, KeepsOnlyTheLastErrorLinesEachCut) {

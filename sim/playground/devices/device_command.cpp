@@ -8,6 +8,8 @@
 #include <optional>
 #include <ostream>
 
+#include <boost/asio/steady_timer.hpp>
+
 #include "pushwren/platform/main_queue.h"
 #include "sim/playground/devices/device_start.h"
 #include "sim/playground/devices/frame_pipe.h"
@@ -84,12 +86,21 @@ std::optional<PlaygroundFiles> filesOf(const DeviceOptions& options, std::ostrea
   return files;
 }
 
-// The session's files in the record folder: device-2, or device-2-life-3 once a crash has
-// brought it back twice, so no life overwrites another.
-std::string sessionName(const DeviceOptions& options) {
-  auto name = "device-" + options.id;
-  if (options.life > 1) name += "-life-" + std::to_string(options.life);
-  return name;
+// Says the device is alive every kHeartbeat for as long as its queue runs.
+void keepSayingAlive(boost::asio::steady_timer& timer, const std::shared_ptr<FramePipe>& pipe) {
+  pipe->send({"alive", 0, "-", ""});
+  timer.expires_after(kHeartbeat);
+  timer.async_wait([&timer, pipe](boost::system::error_code ec) {
+    if (!ec) keepSayingAlive(timer, pipe);
+  });
+}
+
+// The length of the session's file now, for the playground to read it from there.
+void answerSession(LiveDevice& device, std::string_view which,
+                   const std::function<void(unsigned, std::string)>& answer) {
+  const auto written = which == "trace" ? device.session().traceWritten() : device.session().stepsWritten();
+  if (!written) return answer(500, R"({"error":"the session's file could not be written"})");
+  answer(200, std::to_string(*written));
 }
 
 bool start(LiveDevice& device, const DeviceOptions& options, std::ostream& err) {
@@ -129,8 +140,8 @@ int deviceCommand(const std::vector<std::string>& args, std::ostream& err) {
   }
   std::optional<std::filesystem::path> steps, trace;
   if (options->record) {
-    steps = *options->record / (sessionName(*options) + ".jsonl");
-    trace = *options->record / (sessionName(*options) + ".trace");
+    steps = *options->record / sessionFileName(options->id, options->life, "jsonl");
+    trace = *options->record / sessionFileName(options->id, options->life, "trace");
   }
   if (const auto problem = device.startSession("127.0.0.1:" + std::to_string(options->port), steps, trace)) {
     err << "--record " << *problem << '\n';
@@ -142,6 +153,7 @@ int deviceCommand(const std::vector<std::string>& args, std::ostream& err) {
   const auto pipe = std::make_shared<FramePipe>(io, kFramesIn, kFramesOut);
   const auto page = std::make_shared<PipedPage>(pipe);
   std::string runner;
+  boost::asio::steady_timer heartbeat(io);
   const auto answer = [pipe](std::uint64_t ask, unsigned status, std::string body) {
     pipe->send({"answer", ask, std::to_string(status), std::move(body)});
   };
@@ -159,18 +171,22 @@ int deviceCommand(const std::vector<std::string>& args, std::ostream& err) {
         } else if (frame.kind == "close") {
           if (!runner.empty()) device.closeTab(std::exchange(runner, {}));
         } else if (frame.kind == "session") {
-          answer(frame.ask, 200, frame.arg == "trace" ? device.session().traceText() : device.session().steps());
+          answerSession(device, frame.arg, [&](unsigned status, std::string body) {
+            answer(frame.ask, status, std::move(body));
+          });
         } else {
           err << "device " << options->id << ": a frame of unknown kind \"" << frame.kind << "\" ignored\n";
         }
       },
       [&](const std::string& why) {
         if (!why.empty()) err << "device " << options->id << ": the playground's pipe: " << why << '\n';
+        heartbeat.cancel();
         device.stop();
         pipe->close();
         io.stop();
       });
   pipe->send({"ready", 0, "-", ""});
+  keepSayingAlive(heartbeat, pipe);
   io.restart();
   io.run();
   MainQueue::shared().dropPending();

@@ -7,13 +7,11 @@
 #include <boost/json/array.hpp>
 #include <boost/json/serialize.hpp>
 
+#include "sim/playground/devices/session_record.h"
 #include "sim/scenario/scenario_reader.h"
 
 namespace pushwren::sim::playground {
 namespace {
-
-// A device asked to end is given this long before it is killed.
-constexpr std::chrono::seconds kEndGrace{3};
 
 std::string errorAnswer(const std::string& why, const std::vector<std::string>& errorOutput = {}) {
   boost::json::object answer{{"error", why}};
@@ -26,8 +24,12 @@ std::string nameOf(std::string_view id) { return "device " + std::string(id); }
 }  // namespace
 
 DeviceFleet::DeviceFleet(boost::asio::io_context& io, PlaygroundFiles files, DeviceCommand command,
-                         std::chrono::milliseconds answerLimit)
-    : io_(io), files_(std::move(files)), command_(std::move(command)), answerLimit_(answerLimit) {}
+                         std::filesystem::path sessions, FleetLimits limits)
+    : io_(io),
+      files_(std::move(files)),
+      command_(std::move(command)),
+      sessions_(std::move(sessions)),
+      limits_(std::move(limits)) {}
 
 DeviceFleet::~DeviceFleet() { stopping_ = true; }
 
@@ -72,8 +74,9 @@ void DeviceFleet::start(Device& device, bool awaitRelaunch) {
   auto command = std::vector<std::string>{command_.executable, "device", "--id", device.id, "--life",
                                           std::to_string(device.life)};
   command.insert(command.end(), command_.sharedOptions.begin(), command_.sharedOptions.end());
+  command.insert(command.end(), {"--record", sessions_.string()});
   if (awaitRelaunch) command.emplace_back("--await-relaunch");
-  auto process = std::make_shared<DeviceProcess>(io_, nameOf(device.id), answerLimit_);
+  auto process = std::make_shared<DeviceProcess>(io_, nameOf(device.id), limits_.liveness);
   device.process = process;
   const auto id = device.id;
   const std::weak_ptr<DeviceProcess> weak = process;
@@ -111,14 +114,16 @@ void DeviceFleet::ended(const std::string& id, const std::shared_ptr<DeviceProce
   if (device->shown) tell(*device, appMessage(*device));
 }
 
-bool DeviceFleet::makeRoom() {
+// Every running process counts, whether a tab shows it, a tab left it, or a relaunch brought it
+// back; one that has crashed holds no place.
+bool DeviceFleet::makeRoom(const Device* staying) {
   std::size_t live = 0;
   for (const auto& [number, device] : devices_) live += device.process && device.process->running() ? 1 : 0;
-  if (live < kMostDevices) return true;
-  // The device a tab left longest ago goes first.
+  if (live < limits_.mostDevices) return true;
+  // The running device a tab left longest ago goes.
   for (auto place = opened_.begin(); place != opened_.end(); ++place) {
     auto* device = find(*place);
-    if (!device || device->shown) continue;
+    if (!device || device == staying || device->shown || !device->process || !device->process->running()) continue;
     // Its process ends with it (DeviceProcess's destructor). The id is taken out of the list
     // before the erase: a reference into the list would name the next device once its element
     // is gone.
@@ -128,6 +133,11 @@ bool DeviceFleet::makeRoom() {
     return true;
   }
   return false;
+}
+
+std::string DeviceFleet::capText(std::string_view then) const {
+  return "The playground runs " + std::to_string(limits_.mostDevices) + " devices, each shown in a tab; close a tab " +
+         std::string(then) + ".";
 }
 
 std::optional<std::string> DeviceFleet::openTab(const std::shared_ptr<PageChannel>& tab,
@@ -143,12 +153,9 @@ std::optional<std::string> DeviceFleet::openTab(const std::shared_ptr<PageChanne
     }
   }
   if (!device) {
-    if (stopping_ || !makeRoom()) {
-      tab->send(boost::json::serialize(boost::json::object{
-          {"type", "app"},
-          {"state", "refused"},
-          {"why", "The playground runs " + std::to_string(kMostDevices) +
-                      " devices, each shown in a tab; close a tab to open another."}}));
+    if (stopping_ || !makeRoom(nullptr)) {
+      tab->send(boost::json::serialize(
+          boost::json::object{{"type", "app"}, {"state", "refused"}, {"why", capText("to open another")}}));
       return std::nullopt;
     }
     device = &spawn(false);
@@ -166,9 +173,14 @@ void DeviceFleet::attach(Device& device, const std::shared_ptr<PageChannel>& tab
   if (!device.crash && device.process) device.process->send({"open", 0, "-", ""});
 }
 
-void DeviceFleet::tabSaid(const std::string& id, std::string message) {
+void DeviceFleet::tabSaid(const std::string& id, std::string message, std::function<void()> readMore) {
   auto* device = find(id);
-  if (device && device->process && !device->crash) device->process->send({"said", 0, "-", std::move(message)});
+  if (!device || !device->process || device->crash) return readMore();
+  device->process->send({"said", 0, "-", std::move(message)});
+  // A device that falls behind holds its tab back: the messages wait in the tab's connection,
+  // not in the playground's memory.
+  if (device->process->backlog() < kTabBacklog) return readMore();
+  device->process->afterRead(std::move(readMore));
 }
 
 void DeviceFleet::closeTab(const std::string& id, const PageChannel* tab) {
@@ -214,6 +226,10 @@ void DeviceFleet::applySteps(std::optional<std::string> id, std::string body, st
 }
 
 void DeviceFleet::ask(Device& device, Frame frame, std::function<void(StepAnswer)> answer) {
+  if (device.process->questionsWaiting() >= kMostWaiting) {
+    return answer({503, errorAnswer(nameOf(device.id) + " has " + std::to_string(kMostWaiting) +
+                                    " requests waiting; send more once they are answered")});
+  }
   device.process->ask(std::move(frame), [this, id = device.id, answer = std::move(answer)](std::optional<Frame> heard) {
     if (heard) {
       unsigned status = 500;
@@ -242,6 +258,7 @@ void DeviceFleet::relaunchCrashed(Device& device, std::string body, std::string 
                                         R"(); relaunch it first: {"do": "relaunch"})",
                                     device.crashOutput)});
   }
+  if (!makeRoom(&device)) return answer({503, errorAnswer(capText("to relaunch this one"))});
   spawn(true, &device);
   if (device.crash) return answer({500, errorAnswer(nameOf(device.id) + ": " + *device.crash)});
   ask(device, {"steps", 0, std::move(by), std::move(body)},
@@ -255,15 +272,27 @@ void DeviceFleet::relaunchCrashed(Device& device, std::string body, std::string 
   });
 }
 
-void DeviceFleet::session(const std::string& id, const std::string& which, std::function<void(StepAnswer)> answer) {
+void DeviceFleet::session(const std::string& id, const std::string& which,
+                          std::function<void(StepAnswer, std::optional<SessionSlice>)> answer) {
   auto* device = find(id);
-  if (!device) return answer({404, errorAnswer("no device \"" + id + "\"")});
+  if (!device) return answer({404, errorAnswer("no device \"" + id + "\"")}, std::nullopt);
   if (device->crash) {
     return answer({409, errorAnswer(nameOf(id) + " has crashed (" + *device->crash +
                                     "): its session ended with its process; serve --record DIR keeps every "
-                                    "session on disk as it goes")});
+                                    "session on disk as it goes")},
+                  std::nullopt);
   }
-  ask(*device, {"session", 0, which, ""}, std::move(answer));
+  auto file = sessions_ / sessionFileName(id, device->life, which == "trace" ? "trace" : "jsonl");
+  ask(*device, {"session", 0, which, ""}, [file = std::move(file), answer = std::move(answer)](StepAnswer heard) {
+    std::uint64_t size = 0;
+    const auto& text = heard.body;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), size);
+    if (heard.status != 200 || ec != std::errc() || end != text.data() + text.size()) {
+      if (heard.status == 200) heard = {500, errorAnswer("the device did not say how long its session is")};
+      return answer(std::move(heard), std::nullopt);
+    }
+    answer({200, ""}, SessionSlice{file, size});
+  });
 }
 
 std::string DeviceFleet::deviceList() const {

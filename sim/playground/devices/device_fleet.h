@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -14,6 +15,7 @@
 
 #include "sim/playground/devices/device_process.h"
 #include "sim/playground/devices/live_device.h"
+#include "sim/playground/devices/session_file.h"
 #include "sim/playground/tab/tab_runner.h"
 
 namespace pushwren::sim::playground {
@@ -25,6 +27,13 @@ struct DeviceCommand {
   std::vector<std::string> sharedOptions;
 };
 
+// How far the fleet goes: how many device processes run at once, and when one counts as hung.
+struct FleetLimits {
+  static constexpr std::size_t kMostDevices = 16;
+  std::size_t mostDevices = kMostDevices;
+  Liveness liveness;
+};
+
 // The playground's devices, each a process of its own running the step engine (device_process.h),
 // "device 1", "device 2", ... Each browser tab shows one device and each device is shown in at
 // most one tab, so a tap sent to one never reaches another, and a crash ends one device, not the
@@ -32,8 +41,17 @@ struct DeviceCommand {
 //
 // A tab's device: the one it asks for (a reloaded tab asks for its own) when no other tab shows
 // it, else the first device no tab has shown yet, else a new one. A device whose tab has gone
-// lives on until the playground stops, or until its place is needed: at most kMostDevices run at
-// once, and a tab that would need one more is refused.
+// lives on until the playground stops, or until its place is needed: at most `mostDevices`
+// processes run at once, relaunched ones included, and a tab or a relaunch that would need one
+// more is refused.
+//
+// What waits for a device is bounded: a tab's messages wait in its own connection while the
+// device has not read the last few MiB sent to it, steps beyond kMostWaiting are refused with
+// 503, and a device that stops giving signs of life is killed (Liveness), which answers every
+// request still waiting with why.
+//
+// Each device writes its session into the sessions folder as it goes (session_record.h), and
+// serve sends a session from there.
 //
 // The shell hears of its device in messages of its own:
 //   {"type": "app", "device": "2", "name": "device 2", "state": "running"}
@@ -42,10 +60,17 @@ struct DeviceCommand {
 //   {"type": "app", "state": "refused", "why": "..."}
 class DeviceFleet {
  public:
-  static constexpr std::size_t kMostDevices = 16;
+  // Step requests one device may have waiting; more are refused until it answers.
+  static constexpr std::size_t kMostWaiting = 64;
+  // What a device may leave unread of its tab's messages before the tab waits for it.
+  static constexpr std::size_t kTabBacklog = std::size_t{4} << 20;
+  // How long a device asked to end is given to exit on its own, its leak check included, before
+  // it is killed.
+  static constexpr std::chrono::seconds kEndGrace{30};
 
+  // `sessions`: an existing folder the devices write their sessions into.
   DeviceFleet(boost::asio::io_context& io, PlaygroundFiles files, DeviceCommand command,
-              std::chrono::milliseconds answerLimit = DeviceProcess::kAnswerLimit);
+              std::filesystem::path sessions, FleetLimits limits = {});
   ~DeviceFleet();
 
   // An option every device is started with from now on.
@@ -64,20 +89,25 @@ class DeviceFleet {
 
   // The device a tab shows from now on, or nothing when it is refused (it has been told why).
   std::optional<std::string> openTab(const std::shared_ptr<PageChannel>& tab, std::optional<std::string> wanted);
-  void tabSaid(const std::string& device, std::string message);
+  // What a tab said; `readMore` runs once the tab may send more: at once, or when the device has
+  // read enough of what waits for it, or has ended.
+  void tabSaid(const std::string& device, std::string message, std::function<void()> readMore);
   void closeTab(const std::string& device, const PageChannel* tab);
 
   // Steps for device `device`, or for the one a tab opened last when it is not named. Answers
   // as live_steps.h says, and 400 for a device that does not exist, 409 for one that has crashed
-  // (unless the step is its relaunch), 500 when it crashes or hangs on the way.
+  // (unless the step is its relaunch), 503 when it has kMostWaiting requests waiting or its
+  // relaunch would pass the cap, 500 when it crashes or hangs on the way.
   void applySteps(std::optional<std::string> device, std::string body, std::string by,
                   std::function<void(StepAnswer)> answer);
-  // A device's session so far: "jsonl" (its steps) or "trace".
-  void session(const std::string& device, const std::string& which, std::function<void(StepAnswer)> answer);
+  // A device's session so far: "jsonl" (its steps) or "trace". Heard as the slice of its file to
+  // send, or as a refusal (404 no such device, 409 crashed, 500 crashed on the way).
+  void session(const std::string& device, const std::string& which,
+               std::function<void(StepAnswer refusal, std::optional<SessionSlice> slice)> answer);
   // GET /__pushwren/devices: [{"id", "name", "state", "pid", "shown"}].
   std::string deviceList() const;
 
-  // Asks every device to end; `running()` says when they all have.
+  // Asks every device to end, giving each kEndGrace; `running()` says when they all have.
   void stop();
   bool running() const;
   // The devices that ended in a fault of their own (DeviceProcess::endedInFault), with why, so
@@ -100,7 +130,8 @@ class DeviceFleet {
   Device* find(std::string_view id);
   Device& spawn(bool awaitRelaunch, Device* reborn = nullptr);
   void start(Device& device, bool awaitRelaunch);
-  bool makeRoom();
+  bool makeRoom(const Device* staying);
+  std::string capText(std::string_view then) const;
   void ended(const std::string& id, const std::shared_ptr<DeviceProcess>& process, const std::string& why);
   void attach(Device& device, const std::shared_ptr<PageChannel>& tab);
   void tell(const Device& device, std::string message);
@@ -111,7 +142,8 @@ class DeviceFleet {
   boost::asio::io_context& io_;
   PlaygroundFiles files_;
   DeviceCommand command_;
-  std::chrono::milliseconds answerLimit_;
+  std::filesystem::path sessions_;
+  FleetLimits limits_;
   std::map<unsigned, Device> devices_;
   std::vector<std::string> opened_;  // by when a tab last opened them, the latest last
   unsigned nextId_ = 1;

@@ -6,9 +6,14 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 #include <iostream>
+
+#include <boost/asio/post.hpp>
+
+#include "sim/scenario/simulation.h"
 
 extern char** environ;
 
@@ -20,6 +25,10 @@ constexpr int kLowestKept = 10;
 constexpr std::size_t kLongestErrorLine = 1000;
 constexpr std::chrono::milliseconds kReapInterval{10};
 constexpr std::chrono::seconds kReapLimit{2};
+static_assert(Liveness::kSilenceLimit > Simulation::kSettleLimit,
+              "a step waiting for its downloads is not a hang");
+// How often the playground looks for a device's last sign of life.
+constexpr std::chrono::milliseconds kWatchInterval{250};
 
 struct Pipe {
   int read = -1;
@@ -65,8 +74,8 @@ std::string describeEnd(int status) {
 
 }  // namespace
 
-DeviceProcess::DeviceProcess(boost::asio::io_context& io, std::string name, std::chrono::milliseconds answerLimit)
-    : io_(io), name_(std::move(name)), answerLimit_(answerLimit), reaper_(io), endLimit_(io) {}
+DeviceProcess::DeviceProcess(boost::asio::io_context& io, std::string name, Liveness liveness)
+    : io_(io), name_(std::move(name)), liveness_(std::move(liveness)), watchdog_(io), reaper_(io), endLimit_(io) {}
 
 DeviceProcess::~DeviceProcess() {
   if (pid_ > 0 && !ended_) {
@@ -145,29 +154,43 @@ std::optional<std::string> DeviceProcess::start(const std::vector<std::string>& 
         self->streamEnded();
       });
   readErrors();
+  lastSign_ = liveness_.now();
+  watch();
   return std::nullopt;
+}
+
+void DeviceProcess::watch() {
+  watchdog_.expires_after(kWatchInterval);
+  watchdog_.async_wait([weak = weak_from_this()](boost::system::error_code ec) {
+    const auto self = weak.lock();
+    if (ec || !self || !self->running() || self->finishing_) return;
+    const auto silence = self->liveness_.now() - self->lastSign_;
+    if (silence < self->liveness_.silenceLimit) return self->watch();
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g",
+                  std::chrono::duration<double>(self->liveness_.silenceLimit).count());
+    self->kill(std::string("it gave no sign of life for ") + seconds + " s, as if hung");
+  });
 }
 
 void DeviceProcess::send(const Frame& frame) {
   if (running()) frames_->send(frame);
 }
 
+void DeviceProcess::afterRead(std::function<void()> then) {
+  if (!running()) return boost::asio::post(io_, std::move(then));
+  frames_->afterWritten(std::move(then));
+}
+
 void DeviceProcess::ask(Frame frame, std::function<void(std::optional<Frame>)> answered) {
   if (!running()) return answered(std::nullopt);
   frame.ask = ++lastAsk_;
-  auto limit = std::make_unique<boost::asio::steady_timer>(io_, answerLimit_);
-  limit->async_wait([weak = weak_from_this(), seconds = std::chrono::duration<double>(answerLimit_).count()](boost::system::error_code ec) {
-    const auto self = weak.lock();
-    if (ec || !self) return;
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", seconds);
-    self->kill(std::string("it did not answer within ") + text + " s, as if hung");
-  });
-  questions_[frame.ask] = Question{std::move(answered), std::move(limit)};
+  questions_[frame.ask] = std::move(answered);
   frames_->send(frame);
 }
 
 void DeviceProcess::heard(Frame frame) {
+  lastSign_ = liveness_.now();
   if (frame.kind == "page") {
     if (listener_.page) listener_.page(std::move(frame.body));
   } else if (frame.kind == "answer") {
@@ -175,8 +198,7 @@ void DeviceProcess::heard(Frame frame) {
     if (found == questions_.end()) return;
     auto question = std::move(found->second);
     questions_.erase(found);
-    question.limit->cancel();
-    question.answered(std::move(frame));
+    question(std::move(frame));
   } else if (frame.kind == "ready") {
     if (listener_.ready) listener_.ready();
   }
@@ -184,6 +206,9 @@ void DeviceProcess::heard(Frame frame) {
 
 void DeviceProcess::finish(std::chrono::milliseconds grace) {
   if (!running()) return;
+  // Ending takes its own time (a sanitizer's leak check, say): the grace is its bound now.
+  finishing_ = true;
+  watchdog_.cancel();
   frames_->closeWriting();
   endLimit_.expires_after(grace);
   endLimit_.async_wait([weak = weak_from_this()](boost::system::error_code ec) {
@@ -253,6 +278,7 @@ void DeviceProcess::reap() {
 void DeviceProcess::over(const std::string& why) {
   ended_ = true;
   endLimit_.cancel();
+  watchdog_.cancel();
   frames_->close();
   boost::system::error_code ignored;
   errors_->close(ignored);
@@ -261,10 +287,7 @@ void DeviceProcess::over(const std::string& why) {
   if (listener_.ended) listener_.ended(why);
   auto questions = std::move(questions_);
   questions_.clear();
-  for (auto& [ask, question] : questions) {
-    question.limit->cancel();
-    question.answered(std::nullopt);
-  }
+  for (auto& [ask, question] : questions) question(std::nullopt);
 }
 
 }  // namespace pushwren::sim::playground

@@ -21,14 +21,28 @@
 
 namespace pushwren::sim::playground {
 
+// How the playground tells a hung device from a busy one. A device says it is alive every
+// kHeartbeat while its main queue runs, in the middle of a step or of a download's wait too; one
+// silent for `silenceLimit` has stopped answering (stopped by a signal, stuck in a loop) and is
+// killed. The limit counts from the last frame heard, so a long step or queued steps are never
+// a hang. The clock is a parameter so that tests decide when time has passed.
+struct Liveness {
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  // Longer than anything a live device does without returning to its queue: a step's wait for
+  // its downloads (Simulation::kSettleLimit), or fetching a file of the playground's site.
+  static constexpr std::chrono::seconds kSilenceLimit{30};
+
+  std::chrono::milliseconds silenceLimit = kSilenceLimit;
+  Clock now = [] { return std::chrono::steady_clock::now(); };
+};
+
 // One device's process as the playground sees it: started with a command line, spoken to in
 // frames, its error output passed on to the playground's own with the device's name before each
-// line and its last lines kept. A process that ends, or does not answer a question within the
-// time given, is over: the listener hears why once, with those last lines. Starting one makes
-// the whole process ignore SIGPIPE.
+// line and its last lines kept. A process that ends, or stops giving signs of life (Liveness),
+// is over: the listener hears why once, with those last lines, and every question still waiting
+// is answered with nothing. Starting one makes the whole process ignore SIGPIPE.
 class DeviceProcess : public std::enable_shared_from_this<DeviceProcess> {
  public:
-  static constexpr std::chrono::seconds kAnswerLimit{10};
   static constexpr std::size_t kErrorLinesKept = 20;
 
   struct Listener {
@@ -38,16 +52,23 @@ class DeviceProcess : public std::enable_shared_from_this<DeviceProcess> {
     std::function<void(const std::string& why)> ended;
   };
 
-  DeviceProcess(boost::asio::io_context& io, std::string name, std::chrono::milliseconds answerLimit = kAnswerLimit);
+  DeviceProcess(boost::asio::io_context& io, std::string name, Liveness liveness = {});
   ~DeviceProcess();
 
   // Starts `command` (the executable first); returns why it could not be started.
   std::optional<std::string> start(const std::vector<std::string>& command, Listener listener);
   void send(const Frame& frame);
-  // Sends a question (its `ask` is filled in) and hears the answer, or nothing when the process
-  // ended or did not answer in time, in which case it is killed.
+  // Bytes sent that the process has not read yet.
+  std::size_t backlog() const { return frames_ ? frames_->backlog() : 0; }
+  // `then` runs once the process has read everything sent so far, or once it has ended.
+  void afterRead(std::function<void()> then);
+  // Sends a question (its `ask` is filled in) and hears the answer, or nothing once the process
+  // has ended (hung ones are killed first). However long the answer takes, a process that stays
+  // alive is waited for.
   void ask(Frame frame, std::function<void(std::optional<Frame>)> answered);
-  // Asks it to end (its frames in end) and kills it if it has not within `grace`.
+  std::size_t questionsWaiting() const { return questions_.size(); }
+  // Asks it to end (its frames in end) and kills it if it has not within `grace`. Its error
+  // output is read to the end meanwhile: a sanitizer's report comes as it exits.
   void finish(std::chrono::milliseconds grace);
 
   bool running() const { return pid_ > 0 && !ended_; }
@@ -58,11 +79,9 @@ class DeviceProcess : public std::enable_shared_from_this<DeviceProcess> {
   const std::deque<std::string>& lastErrorLines() const { return errorLines_; }
 
  private:
-  struct Question {
-    std::function<void(std::optional<Frame>)> answered;
-    std::unique_ptr<boost::asio::steady_timer> limit;
-  };
+  using Question = std::function<void(std::optional<Frame>)>;
   void heard(Frame frame);
+  void watch();
   // Kills its whole process group, keeping the first reason given as why it ended.
   void kill(const std::string& why);
   void readErrors();
@@ -73,7 +92,10 @@ class DeviceProcess : public std::enable_shared_from_this<DeviceProcess> {
 
   boost::asio::io_context& io_;
   std::string name_;
-  std::chrono::milliseconds answerLimit_;
+  Liveness liveness_;
+  std::chrono::steady_clock::time_point lastSign_;
+  boost::asio::steady_timer watchdog_;
+  bool finishing_ = false;
   pid_t pid_ = -1;
   std::shared_ptr<FramePipe> frames_;
   std::unique_ptr<boost::asio::posix::stream_descriptor> errors_;

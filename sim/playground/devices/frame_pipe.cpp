@@ -1,5 +1,6 @@
 #include "sim/playground/devices/frame_pipe.h"
 
+#include <boost/asio/post.hpp>
 #include <boost/asio/read.hpp>
 #include <boost/asio/write.hpp>
 
@@ -15,21 +16,43 @@ void FramePipe::start(std::function<void(Frame)> onFrame, std::function<void(con
 
 void FramePipe::send(const Frame& frame) {
   if (!out_.is_open() || closingWrite_) return;
-  pending_ += encodeFrame(frame);
+  const auto bytes = encodeFrame(frame);
+  sent_ += bytes.size();
+  pending_ += bytes;
   if (writing_.empty()) write();
+}
+
+void FramePipe::afterWritten(std::function<void()> then) {
+  if (sent_ == written_ || !out_.is_open()) return boost::asio::post(out_.get_executor(), std::move(then));
+  waiting_.emplace_back(sent_, std::move(then));
+}
+
+void FramePipe::wrote(std::size_t bytes) {
+  written_ += bytes;
+  while (!waiting_.empty() && waiting_.front().first <= written_) {
+    boost::asio::post(out_.get_executor(), std::move(waiting_.front().second));
+    waiting_.pop_front();
+  }
+}
+
+// Nothing more will be written: whoever waits goes on.
+void FramePipe::releaseWaiting() {
+  for (auto& [mark, then] : waiting_) boost::asio::post(out_.get_executor(), std::move(then));
+  waiting_.clear();
 }
 
 void FramePipe::write() {
   writing_.swap(pending_);
   boost::asio::async_write(out_, boost::asio::buffer(writing_),
-                           [self = shared_from_this()](boost::system::error_code ec, std::size_t) {
+                           [self = shared_from_this()](boost::system::error_code ec, std::size_t size) {
                              self->writing_.clear();
                              if (ec) {
                                self->pending_.clear();
                                boost::system::error_code ignored;
                                self->out_.close(ignored);
-                               return;
+                               return self->releaseWaiting();
                              }
+                             self->wrote(size);
                              if (!self->pending_.empty()) return self->write();
                              if (self->closingWrite_) {
                                boost::system::error_code ignored;
@@ -43,6 +66,7 @@ void FramePipe::closeWriting() {
   if (writing_.empty()) {
     boost::system::error_code ignored;
     out_.close(ignored);
+    releaseWaiting();
   }
 }
 
@@ -52,6 +76,7 @@ void FramePipe::close() {
   boost::system::error_code ignored;
   in_.close(ignored);
   out_.close(ignored);
+  releaseWaiting();
 }
 
 void FramePipe::read() {

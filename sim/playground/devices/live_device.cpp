@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <boost/asio/post.hpp>
+
 #include "sim/playground/site/client_script.h"
 #include "sim/playground/site/proxied_file.h"
 #include "sim/playground/site/static_files.h"
@@ -94,13 +96,23 @@ void LiveDevice::closeTab(const std::string& runnerId) {
 }
 
 void LiveDevice::applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer) {
+  requests_.push_back({std::string(body), std::string(by), std::move(answer)});
+  if (requests_.size() == 1) runNextRequest();
+}
+
+void LiveDevice::runNextRequest() {
+  auto& request = requests_.front();
   // Each step the engine accepts is shown above its lines; one refused as written reaches nothing.
-  const auto ran = [this, by = std::string(by)](const boost::json::object& step, std::size_t firstLine) {
+  const auto ran = [this, by = request.by](const boost::json::object& step, std::size_t firstLine) {
     ranStep(by, step, firstLine);
   };
-  applyLiveSteps(io_, sim_, body, stopped_, ran, [this, answer = std::move(answer)](StepAnswer result) {
+  applyLiveSteps(io_, sim_, request.body, stopped_, ran, [this](StepAnswer result) {
     publish();
+    auto answer = std::move(requests_.front().answer);
+    requests_.pop_front();
     answer(std::move(result));
+    // The next request starts from the queue, not inside this one's answer.
+    if (!requests_.empty()) boost::asio::post(io_, [this] { runNextRequest(); });
   });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -45,7 +46,8 @@ class LiveDevice {
   void closeTab(const std::string& runnerId);
 
   // Steps from the panel or a script, through the scenario runner's engine (live_steps.h). `by`
-  // says who sent them ("panel", "script"), for the trace's presentation.
+  // says who sent them ("panel", "script"), for the trace's presentation. Requests run one after
+  // another in the order they came, so each answer holds its own steps' lines only.
   void applyStep(std::string_view body, std::string_view by, std::function<void(StepAnswer)> answer);
 
   // The session's record starts: the playground's own address, written "{server}", and the
@@ -56,6 +58,7 @@ class LiveDevice {
   // A step applied at the start (the configuration, the launch), for the session's record.
   void recordStep(const boost::json::object& step, std::size_t firstLine) { session_.record(step, firstLine); }
   const SessionRecord& session() const { return session_; }
+  SessionRecord& session() { return session_; }
 
   // Sends what changed on the device to the tab, now and then every 100 ms until stop(): the
   // trace also grows from downloads that finish on their own time.
@@ -66,6 +69,7 @@ class LiveDevice {
   void publish();
   void schedulePublish();
   void ranStep(std::string_view by, const boost::json::object& step, std::size_t firstLine);
+  void runNextRequest();
   std::optional<ServedFile> servedFile(std::string_view path) const;
 
   boost::asio::io_context& io_;
@@ -77,6 +81,13 @@ class LiveDevice {
   SessionRecord session_;
   boost::asio::steady_timer publishTimer_;
   bool stopped_ = false;
+  struct StepRequest {
+    std::string body;
+    std::string by;
+    std::function<void(StepAnswer)> answer;
+  };
+  std::deque<StepRequest> requests_;  // the first is running
+
 };
 
 }  // namespace pushwren::sim::playground

@@ -24,6 +24,12 @@ std::optional<std::string> downloadURL(const std::string& line) {
 
 }  // namespace
 
+std::string sessionFileName(std::string_view device, unsigned life, std::string_view kind) {
+  auto name = "device-" + std::string(device);
+  if (life > 1) name += "-life-" + std::to_string(life);
+  return name + "." + std::string(kind);
+}
+
 std::optional<std::string> SessionRecord::writeTo(const std::filesystem::path& steps,
                                                   const std::filesystem::path& trace) {
   stepsFile_.open(steps, std::ios::binary | std::ios::trunc);
@@ -31,7 +37,9 @@ std::optional<std::string> SessionRecord::writeTo(const std::filesystem::path& s
   traceFile_.open(trace, std::ios::binary | std::ios::trunc);
   if (!traceFile_) return trace.string() + ": cannot be written";
   stepsFile_ << steps_ << std::flush;
+  stepsBytes_ = steps_.size();
   traceWritten_ = 0;
+  traceBytes_ = 0;
   flushTrace();
   return std::nullopt;
 }
@@ -50,9 +58,25 @@ void SessionRecord::flushTrace() {
   if (!traceFile_.is_open()) return;
   const auto lines = trace_.textLines(traceWritten_);
   if (lines.empty()) return;
-  for (const auto& line : lines) traceFile_ << withServer(line) << '\n';
+  for (const auto& line : lines) {
+    const auto text = withServer(line);
+    traceFile_ << text << '\n';
+    traceBytes_ += text.size() + 1;
+  }
   traceFile_.flush();
   traceWritten_ += lines.size();
+}
+
+std::optional<std::uint64_t> SessionRecord::stepsWritten() const {
+  if (!stepsFile_.is_open() || !stepsFile_) return std::nullopt;
+  return stepsBytes_;
+}
+
+std::optional<std::uint64_t> SessionRecord::traceWritten() {
+  if (!traceFile_.is_open()) return std::nullopt;
+  flushTrace();
+  if (!traceFile_) return std::nullopt;
+  return traceBytes_;
 }
 
 std::string SessionRecord::traceText() const {
@@ -90,7 +114,10 @@ void SessionRecord::append(const boost::json::object& step) {
 
 void SessionRecord::append(const std::string& line) {
   steps_ += line;
-  if (stepsFile_.is_open()) stepsFile_ << line << std::flush;
+  if (stepsFile_.is_open()) {
+    stepsFile_ << line << std::flush;
+    stepsBytes_ += line.size();
+  }
 }
 
 // The playground answers to both of its names.

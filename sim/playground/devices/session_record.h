@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +15,11 @@
 #include "sim/trace.h"
 
 namespace pushwren::sim::playground {
+
+// A device's session files in the record folder, "device-2.jsonl", or "device-2-life-3.jsonl"
+// once a crash has brought it back twice, so no life overwrites another. `kind`: "jsonl" or
+// "trace".
+std::string sessionFileName(std::string_view device, unsigned life, std::string_view kind);
 
 // A file the playground answers a GET with, as a `serve` step gives it back.
 struct ServedFile {
@@ -51,6 +57,11 @@ class SessionRecord {
   // The session so far: JSON Lines of steps, and the trace, one line each.
   const std::string& steps() const { return steps_; }
   std::string traceText() const;
+  // How many bytes of each file are written: the first that many bytes of the file are the
+  // session so far, whatever is appended later. Nothing when it writes no files, or a write
+  // failed (the file is not the session then).
+  std::optional<std::uint64_t> stepsWritten() const;
+  std::optional<std::uint64_t> traceWritten();
 
  private:
   void recordDownloads(std::size_t firstLine);
@@ -66,7 +77,9 @@ class SessionRecord {
   std::map<std::string, std::string> servedSteps_;
   std::ofstream stepsFile_;
   std::ofstream traceFile_;
-  std::size_t traceWritten_ = 0;
+  std::size_t traceWritten_ = 0;  // lines
+  std::uint64_t stepsBytes_ = 0;
+  std::uint64_t traceBytes_ = 0;
 };
 
 }  // namespace pushwren::sim::playground

@@ -247,13 +247,26 @@ void HttpSession::serveSession(const Request& request) {
   const bool steps = file == "/session.jsonl";
   devices_.session(id, steps ? "jsonl" : "trace",
                    [self = shared_from_this(), steps, version = request.version(), keepAlive = request.keep_alive(),
-                    method = request.method()](StepAnswer answer) {
-                     const auto status = static_cast<http::status>(answer.status);
-                     if (status != http::status::ok) {
-                       return self->write(ownResponse(status, version, keepAlive, "application/json", std::move(answer.body)));
+                    method = request.method()](StepAnswer refusal, std::optional<SessionSlice> slice) {
+                     if (!slice) {
+                       return self->write(ownResponse(static_cast<http::status>(refusal.status), version, keepAlive,
+                                                      "application/json", std::move(refusal.body)));
                      }
-                     const auto type = steps ? "application/x-ndjson; charset=utf-8" : "text/plain; charset=utf-8";
-                     self->write(headless(ownResponse(status, version, keepAlive, type, std::move(answer.body)), method));
+                     // Sent from the device's file a piece at a time: a session may be larger than memory.
+                     beast::error_code ec;
+                     http::response<SessionFileBody> response{http::status::ok, version, sessionFileBody(*slice, ec)};
+                     if (ec) {
+                       return self->write(errorResponse(http::status::internal_server_error, version, keepAlive,
+                                                        "the session's file cannot be read: " + ec.message()));
+                     }
+                     response.set(http::field::server, "pushwren-playground");
+                     response.set(http::field::content_type,
+                                  steps ? "application/x-ndjson; charset=utf-8" : "text/plain; charset=utf-8");
+                     response.set(http::field::cache_control, "no-store");
+                     response.set("X-Content-Type-Options", "nosniff");
+                     response.keep_alive(keepAlive);
+                     response.prepare_payload();
+                     self->write(headless(std::move(response), method));
                    });
 }
 

@@ -55,8 +55,10 @@ void WebSocketSession::onRead(beast::error_code ec, std::size_t) {
   if (ec) return end();
   auto message = beast::buffers_to_string(buffer_.data());
   buffer_.consume(buffer_.size());
-  devices_.tabSaid(deviceId_, std::move(message));
-  read();
+  // The next message is read once the device can take it.
+  devices_.tabSaid(deviceId_, std::move(message), [self = shared_from_this()] {
+    if (self->open_) self->read();
+  });
 }
 
 void WebSocketSession::send(std::string message) {
