@@ -1,5 +1,6 @@
 // Settling after a step, by the same rule whoever drives the main queue.
 #include <memory>
+#include <string>
 
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -11,7 +12,7 @@ namespace pushwren::sim {
 
 void Simulation::settle() {
   auto& queue = MainQueue::shared();
-  const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
+  const auto deadline = std::chrono::steady_clock::now() + settleLimit_;
   for (;;) {
     const auto seen = queue.generation();
     const auto ran = queue.runUntilIdle();
@@ -20,9 +21,19 @@ void Simulation::settle() {
       if (ran == 0) break;
       continue;
     }
-    if (!queue.waitForActivity(seen, deadline)) break;
+    if (!queue.waitForActivity(seen, deadline)) {
+      traceSettleGaveUp();
+      break;
+    }
   }
   queue.runUntilIdle();
+}
+
+void Simulation::traceSettleGaveUp() {
+  const auto limit = settleLimit_.count() % 1000 == 0 ? std::to_string(settleLimit_.count() / 1000) + " s"
+                                                       : std::to_string(settleLimit_.count()) + " ms";
+  trace_.add("settle.gaveUp", "a download was still in flight after " + limit +
+                                  "; its outcome comes after the steps that follow");
 }
 
 // Each round posts a check behind everything queued so far. The queue has settled when a round
@@ -31,13 +42,13 @@ class AsyncSettler : public std::enable_shared_from_this<AsyncSettler> {
  public:
   using Clock = std::chrono::steady_clock;
 
-  AsyncSettler(boost::asio::io_context& io, const Simulation& sim, const bool& stopping, std::function<void()> done)
+  AsyncSettler(boost::asio::io_context& io, Simulation& sim, const bool& stopping, std::function<void()> done)
       : io_(io),
         sim_(sim),
         stopping_(stopping),
         timer_(io),
         done_(std::move(done)),
-        deadline_(Clock::now() + Simulation::kSettleLimit) {}
+        deadline_(Clock::now() + sim.settleLimit()) {}
 
   void round() {
     seen_ = MainQueue::shared().generation();
@@ -46,6 +57,7 @@ class AsyncSettler : public std::enable_shared_from_this<AsyncSettler> {
 
  private:
   void check() {
+    if (!stopping_ && Clock::now() >= deadline_ && sim_.downloadsAwaited()) sim_.traceSettleGaveUp();
     const bool late = stopping_ || Clock::now() >= deadline_;
     if (!late && sim_.downloadsAwaited()) {
       timer_.expires_after(std::chrono::milliseconds(5));
@@ -58,7 +70,7 @@ class AsyncSettler : public std::enable_shared_from_this<AsyncSettler> {
   }
 
   boost::asio::io_context& io_;
-  const Simulation& sim_;
+  Simulation& sim_;
   const bool& stopping_;
   boost::asio::steady_timer timer_;
   std::function<void()> done_;

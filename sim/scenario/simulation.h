@@ -22,7 +22,7 @@ namespace pushwren::sim {
 // whose main queue runs on its own (applyStep, then settleThen).
 class Simulation {
  public:
-  // The longest a step waits for the downloads it set off.
+  // The longest a step waits for the downloads it set off, unless setSettleLimit says otherwise.
   static constexpr std::chrono::seconds kSettleLimit{15};
 
   Simulation();
@@ -46,9 +46,11 @@ class Simulation {
   // applyStep, then settle.
   void runStep(const StepHandler& handler, const StepFields& step);
 
-  // Runs the main queue until it is idle; while a download is in flight (at most kSettleLimit),
-  // waits for it and runs the queue again. A download whose request the server holds is not
-  // waited for. So a trace never depends on timing. For a host that drives the queue by hand.
+  // Runs the main queue until it is idle; while a download is in flight (at most the settle
+  // limit), waits for it and runs the queue again. A download whose request the server holds is
+  // not waited for. So a trace never depends on timing. A settle that gives up with a download
+  // still in flight says so in the trace (a "settle.gaveUp" line), so a mismatch that follows
+  // shows its cause. For a host that drives the queue by hand.
   void settle();
   // The same rule for a host whose main queue `io` is running: `done` is called on the queue
   // once it has settled, or once `stopping` is set.
@@ -59,18 +61,26 @@ class Simulation {
   // work it queued on the main queue is dropped, and its screens are gone.
   void restartProcess();
 
+  // How long settling waits for downloads in flight (kSettleLimit unless set): a test sets it
+  // short to see a settle give up, or long so a slow machine never reaches it.
+  void setSettleLimit(std::chrono::milliseconds limit) { settleLimit_ = limit; }
+  std::chrono::milliseconds settleLimit() const { return settleLimit_; }
+
  private:
   friend class AsyncSettler;
   void holdDownloads(bool hold);
   int heldRequests() const;
   // Whether a download is in flight that settling waits for.
   bool downloadsAwaited() const;
+  // Traces that settling stopped waiting while a download was still in flight.
+  void traceSettleGaveUp();
 
   Trace trace_;
   ReferenceHost host_;
   DownloadGate gate_;
   std::unique_ptr<ScenarioServer> server_;
   UITrace ui_{trace_};
+  std::chrono::milliseconds settleLimit_{kSettleLimit};
 };
 
 // A push subscription as steps give it: "id", "token", "optedIn"; a key left out is absent.

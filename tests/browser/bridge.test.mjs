@@ -96,3 +96,24 @@ test("Pushwren.on hears an in-app message click", async () => {
   await opened.demo.locator("#events").scrollIntoViewIfNeeded();
   await screenshot(opened.page, "in-app-message-click");
 });
+
+// A step's source is drawn in the panel, and the step's data reaches the site's page as a message:
+// markup in either, a closing script tag included, arrives as the text it was.
+test("a step source and a page message holding </script> stay text in the panel and in the page", async () => {
+  const { page, demo } = opened;
+  const markup = '</script><script>window.injected = 1</script><img src=x onerror="window.injected = 2">';
+  await playground.step({ do: "notificationClick", additionalData: { story: markup } });
+
+  const source = page.locator(".step-source", { hasText: "notificationClick" }).filter({ hasText: "</script>" });
+  await source.waitFor();
+  assert.ok((await source.textContent()).includes(JSON.stringify(markup)), await source.textContent());
+  assert.equal(await page.locator("#trace img, #trace script").count(), 0);
+
+  const event = demo.locator("#events li", { hasText: "Notification opened" }).filter({ hasText: "</script>" });
+  await event.waitFor();
+  assert.deepEqual(JSON.parse(await event.locator("code").textContent()), { story: markup });
+  assert.equal(await event.locator("img, script").count(), 0);
+
+  assert.equal(await page.evaluate(() => window.injected), undefined, "nothing ran in the shell");
+  assert.equal(await opened.demoFrame().evaluate(() => window.injected), undefined, "nothing ran in the site's page");
+});

@@ -1,7 +1,7 @@
 // Relaunching the app from the panel, and the device's session saved as a scenario that replays.
 import assert from "node:assert/strict";
 import { execFile } from "node:child_process";
-import { mkdtempSync, readFileSync, writeFileSync } from "node:fs";
+import { mkdtempSync, readFileSync, watch, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { after, before, test } from "node:test";
@@ -15,14 +15,44 @@ let browser;
 before(async () => (browser = await launchChromium()));
 after(async () => browser?.close());
 
-// Retries a check until it holds: the record on disk catches up with the device's next
-// publishing tick. The deadline only ends a test that is already failing.
-async function until(check, what) {
-  const giveUpAt = Date.now() + 60000;
-  while (!check()) {
-    if (Date.now() > giveUpAt) assert.fail(`${what} never caught up`);
-    await new Promise((done) => setTimeout(done, 20));
-  }
+// Only a wait that is already failing meets this; a sanitizer build on a busy machine is slow.
+const GIVE_UP_MS = 60_000;
+
+// Resolves once `check` holds for the files in `dir`, checked again on each change there: the
+// record on disk catches up with the next publishing tick.
+function filesReach(dir, check, what) {
+  return new Promise((done, fail) => {
+    const finish = (error) => {
+      watcher.close();
+      clearTimeout(timer);
+      if (error) fail(error);
+      else done();
+    };
+    const recheck = () => {
+      try {
+        if (check()) finish();
+      } catch (error) {
+        if (error.code !== "ENOENT") finish(error);
+      }
+    };
+    const watcher = watch(dir, recheck);
+    const timer = setTimeout(() => finish(new Error(`${what} never caught up`)), GIVE_UP_MS);
+    recheck();
+  });
+}
+
+// Resolves with the first `count` downloads the page starts.
+function downloadsOf(page, count) {
+  return new Promise((done, fail) => {
+    const downloads = [];
+    const timer = setTimeout(() => fail(new Error(`${downloads.length} of ${count} downloads came`)), GIVE_UP_MS);
+    page.on("download", (download) => {
+      downloads.push(download);
+      if (downloads.length !== count) return;
+      clearTimeout(timer);
+      done(downloads);
+    });
+  });
 }
 
 async function session(playground, file) {
@@ -104,13 +134,10 @@ test("a session of page calls, panel steps, the subscriptions screen and a relau
     assert.equal(replayed.code, 0, replayed.stderr);
 
     // "Save session" downloads the same pair under the name given.
-    const bothDownloads = new Promise((done) => {
-      const downloads = [];
-      page.on("download", (download) => downloads.push(download) === 2 && done(downloads));
-    });
+    const twoDownloads = downloadsOf(page, 2);
     await page.locator("#session-name").fill("my run");
     await page.locator("#session-form button[type=submit]").click();
-    const downloads = await bothDownloads;
+    const downloads = await twoDownloads;
     const saved = {};
     for (const download of downloads) saved[download.suggestedFilename()] = readFileSync(await download.path(), "utf8");
     assert.deepEqual(Object.keys(saved).sort(), ["my-run.jsonl", "my-run.trace"]);
@@ -119,7 +146,7 @@ test("a session of page calls, panel steps, the subscriptions screen and a relau
 
     // The record written as it went holds the same, once the last lines are flushed.
     const written = () => [join(recordDir, "device-1.jsonl"), join(recordDir, "device-1.trace")].map((f) => readFileSync(f, "utf8"));
-    await until(() => JSON.stringify(written()) === JSON.stringify([steps, trace]), "the record on disk");
+    await filesReach(recordDir, () => JSON.stringify(written()) === JSON.stringify([steps, trace]), "the record on disk");
 
     const missing = await fetch(new URL("devices/7/session.jsonl", playground.url));
     assert.equal(missing.status, 404);

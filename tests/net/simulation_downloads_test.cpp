@@ -8,6 +8,7 @@
 #include <boost/json/parse.hpp>
 
 #include "pushwren/platform/log.h"
+#include "pushwren/platform/main_queue.h"
 #include "sim/scenario/simulation.h"
 #include "tests/net/fetch.h"
 
@@ -97,6 +98,53 @@ TEST(SimulationDownloadsTest, SettlingDoesNotWaitForAHeldRequest_ReleaseDelivers
   runStep(sim, R"({"do": "release", "path": "/held.json"})");
   EXPECT_EQ(linesSince(sim, from), (std::vector<std::string>{R"(["log","got {\"sections\":[]}"])"}));
   EXPECT_EQ(MainQueue::shared().outsideWork(), 0);
+}
+
+// A download that outlasts the settle limit: the step ends without its outcome, and the trace
+// says why, whichever way the main queue is driven. The limit is set short on this test only.
+TEST(SimulationDownloadsTest, ASettleThatGivesUpSaysADownloadWasStillInFlight) {
+  const std::string gaveUp = R"(["settle.gaveUp","a download was still in flight after 50 ms; )"
+                             R"(its outcome comes after the steps that follow"])";
+  Simulation sim;
+  sim.settle();
+  runStep(sim, R"({"do": "serve", "path": "/slow.json", "body": "[]", "delayMs": 3600000})");
+  const auto url = "http://" + sim.serverAddress() + "/slow.json";
+  sim.setSettleLimit(std::chrono::milliseconds(50));
+  const auto start = [&](Simulation&, const StepFields&) { startLoggedDownload(url); };
+
+  auto from = sim.trace().size();
+  sim.runStep(start, StepFields(boost::json::object{}));
+  EXPECT_EQ(linesSince(sim, from), (std::vector<std::string>{R"(["http.get","http://{server}/slow.json"])", gaveUp}));
+
+  // The playground's way: the main queue runs on its own and settling calls back.
+  from = sim.trace().size();
+  auto& io = MainQueue::shared().context();
+  const bool stopping = false;
+  bool settled = false;
+  sim.applyStep(start, StepFields(boost::json::object{}));
+  sim.settleThen(io, stopping, [&] { settled = true; });
+  while (!settled) {
+    io.restart();
+    if (io.run_one() == 0) break;
+  }
+  ASSERT_TRUE(settled);
+  EXPECT_EQ(linesSince(sim, from), (std::vector<std::string>{R"(["http.get","http://{server}/slow.json"])", gaveUp}));
+
+  // The two downloads fail when the server goes; the run waits for that as long as it takes.
+  sim.setSettleLimit(std::chrono::minutes(5));
+}
+
+// A step whose downloads end in time traces no word of settling.
+TEST(SimulationDownloadsTest, ASettleThatEndsInTimeAddsNothingToTheTrace) {
+  Simulation sim;
+  sim.setSettleLimit(std::chrono::minutes(5));
+  sim.settle();
+  runStep(sim, R"({"do": "serve", "path": "/late.json", "body": "[]", "delayMs": 200})");
+  const auto url = "http://" + sim.serverAddress() + "/late.json";
+  const auto from = sim.trace().size();
+  sim.runStep([&](Simulation&, const StepFields&) { startLoggedDownload(url); }, StepFields(boost::json::object{}));
+  EXPECT_EQ(linesSince(sim, from),
+            (std::vector<std::string>{R"(["http.get","http://{server}/late.json"])", R"(["log","got []"])"}));
 }
 
 TEST(SimulationDownloadsTest, ServerStepsRejectFieldsOfTheWrongKind) {

@@ -107,7 +107,9 @@ TEST_F(TabHostTest, AnOpenTabGetsItsRunnerBackAfterAStepLetItGo) {
   const auto id = openTab();
   sim.host().releaseRunner(id);
   tabs.receive(id, R"({"type":"bridge","id":5,"url":"pushwren://onesignal/logout","data":{"callback":"cb"}})");
-  EXPECT_EQ(page->take().front(), json(R"({"type":"call","functions":["cb"],"data":{"success":true}})"));
+  const auto messages = page->take();
+  ASSERT_FALSE(messages.empty()) << "the page was sent nothing";
+  EXPECT_EQ(messages.front(), json(R"({"type":"call","functions":["cb"],"data":{"success":true}})"));
 }
 
 TEST_F(TabHostTest, AnUnreadableMessageIsNoticedAndChangesNothing) {

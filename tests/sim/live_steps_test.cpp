@@ -2,8 +2,6 @@
 // trace there as in `pushwren-sim run`, answered step by step.
 #include <gmock/gmock.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <boost/json/parse.hpp>
@@ -12,6 +10,8 @@
 #include "pushwren/platform/main_queue.h"
 #include "sim/playground/devices/live_steps.h"
 #include "sim/scenario/scenario_runner.h"
+#include "sim/scenario/step_table.h"
+#include "tests/subscriptions/temp_directory.h"
 
 namespace pushwren::sim::playground {
 namespace {
@@ -58,12 +58,11 @@ constexpr std::string_view kSession =
 )";
 
 TEST(LiveSteps, GiveTheTraceThatRunGivesForTheSameSteps) {
-  const auto dir = std::filesystem::temp_directory_path() / "pushwren-live-steps";
-  std::filesystem::create_directories(dir);
-  std::ofstream(dir / "s.jsonl") << kSession;
+  const testing::TempDirectory dir;
+  ASSERT_FALSE(dir.path().empty()) << "no temporary folder";
+  const auto file = dir.write("s.jsonl", kSession);
   std::ostringstream out, err;
-  ASSERT_EQ(runScenarioFile((dir / "s.jsonl").string(), std::nullopt, out, err), kRunMatched) << err.str();
-  std::filesystem::remove_all(dir);
+  ASSERT_EQ(runScenarioFile(file.string(), std::nullopt, out, err), kRunMatched) << err.str();
 
   Simulation sim;
   sim.settle();
@@ -85,6 +84,7 @@ TEST(LiveSteps, AnswerTheLinesOfEachStep) {
   const auto& steps = answer.body.at("steps").as_array();
   ASSERT_EQ(steps.size(), 3u);
   EXPECT_TRUE(steps[0].as_array().empty());
+  ASSERT_FALSE(steps[1].as_array().empty()) << "the launch answered no lines";
   EXPECT_EQ(texts(steps[1]).front(), R"(["OneSignal.setConsentRequired",false])");
   EXPECT_EQ(texts(steps[2]), (std::vector<std::string>{R"(["OneSignal.User.pushSubscription.optIn"])", R"(["return",false])"}));
   EXPECT_EQ(answer.body.at("trace").as_array().size(), steps[1].as_array().size() + 2);
@@ -109,10 +109,27 @@ TEST(LiveSteps, RefuseATextThatIsNoStepsWithTheReason) {
   EXPECT_EQ(sim.trace().size(), 1u);
 }
 
-TEST(LiveSteps, ListEveryStepAsJson) {
+// The playground's list of steps is the one `pushwren-sim steps` prints: the same names in the
+// same order, each with the description a person reads there.
+TEST(LiveSteps, ListTheStepsTheStepsCommandPrints) {
+  std::ostringstream printed;
+  printSteps(printed);
+  std::vector<std::string> printedNames;
+  std::string line;
+  for (std::istringstream lines(printed.str()); std::getline(lines, line);) {
+    if (!line.empty() && line[0] != ' ') printedNames.push_back(line.substr(0, line.find(' ')));
+  }
+  ASSERT_FALSE(printedNames.empty()) << printed.str();
+
   const auto list = boost::json::parse(stepListAnswer()).as_object().at("steps").as_array();
-  EXPECT_EQ(list.size(), allSteps().size());
-  EXPECT_NE(std::find_if(list.begin(), list.end(), [](const auto& s) { return s.at("do") == "relaunch"; }), list.end());
+  std::vector<std::string> listedNames;
+  for (const auto& step : list) {
+    listedNames.emplace_back(step.at("do").as_string());
+    const std::string description(step.at("description").as_string());
+    EXPECT_FALSE(description.empty()) << step;
+    EXPECT_THAT(printed.str(), HasSubstr("\n    " + description)) << step;
+  }
+  EXPECT_EQ(listedNames, printedNames);
 }
 
 }  // namespace

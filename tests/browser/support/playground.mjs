@@ -23,8 +23,9 @@ const CHROMIUM_ARGS = [
   "--disable-sync",
 ];
 
-// Gives up on a playground that never says where it serves, instead of hanging the suite.
-const STARTUP_LIMIT_MS = 20000;
+// Gives up on a playground that never says where it serves, instead of hanging the suite: long
+// enough for a sanitizer build on a busy machine, so only a playground that is failing meets it.
+const STARTUP_LIMIT_MS = 60_000;
 
 export async function startPlayground(extraArgs = []) {
   if (!existsSync(simulator)) {
@@ -57,12 +58,39 @@ export async function startPlayground(extraArgs = []) {
       return stderr;
     },
     // Waits until the playground's error output matches `pattern`: a line can reach it after what
-    // the page saw, since a device's lines pass through the playground's pipes first.
-    async logged(pattern, limitMs = 10000) {
-      const deadline = Date.now() + limitMs;
-      while (!pattern.test(stderr)) {
-        if (Date.now() > deadline) throw new Error(`the playground did not log ${pattern} within ${limitMs} ms:\n${stderr}`);
-        await new Promise((tick) => setTimeout(tick, 20));
+    // the page saw, since a device's lines pass through the playground's pipes first. Checked on
+    // each piece of output; the limit only ends a wait that is already failing.
+    logged(pattern, limitMs = 60_000) {
+      if (pattern.test(stderr)) return Promise.resolve();
+      return new Promise((done, fail) => {
+        const check = () => {
+          if (!pattern.test(stderr)) return;
+          finish();
+          done();
+        };
+        const timer = setTimeout(() => {
+          finish();
+          fail(new Error(`the playground did not log ${pattern} within ${limitMs} ms:\n${stderr}`));
+        }, limitMs);
+        const finish = () => {
+          clearTimeout(timer);
+          child.stderr.off("data", check);
+        };
+        // After the listener that collects the output, so `stderr` holds the new piece.
+        child.stderr.on("data", check);
+      });
+    },
+    // Waits until exactly `count` devices are shown in a tab, as the playground lists them: a tab
+    // that closes reaches the playground after the browser has let it go. What a later step does
+    // follows the closing, since both go to the device by the same way.
+    async untilShown(count) {
+      const giveUpAt = Date.now() + 60_000;
+      for (;;) {
+        const { devices } = await (await fetch(new URL("devices", url))).json();
+        const shown = devices.filter((device) => device.shown).length;
+        if (shown === count) return;
+        if (Date.now() > giveUpAt) throw new Error(`${shown} devices are shown, not ${count}: ${JSON.stringify(devices)}`);
+        await new Promise((tick) => setTimeout(tick, 50));
       }
     },
     // Applies one scenario step to the live host, as the panel does.
