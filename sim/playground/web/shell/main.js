@@ -3,6 +3,7 @@
 
 import { HostConnection } from "./connection.js";
 import { Composers } from "./compose.js";
+import { ConsoleView } from "./console_view.js";
 import { showApp, wireCrashRelaunch } from "./device.js";
 import { wireDeviceLife } from "./device_life.js";
 import { Panel } from "./panel.js";
@@ -48,10 +49,12 @@ const site = fetch("/__pushwren/site.json")
   .then((response) => response.json())
   .catch(() => ({ kind: "folder", name: "", start: "/" }));
 
+// The header says how the device is, never more than the tab knows: connected to the playground
+// is not yet a running device, and a crashed device is not "connected".
 const connection = new HostConnection({
-  onOpen: () => showConnection("Connected", "open"),
+  onOpen: () => showConnection("Starting the device…", "connecting"),
   onClose: () => {
-    showConnection("Disconnected: the host stopped. Reload once it runs again.", "closed");
+    showConnection("Playground stopped: start it again, then reload", "closed");
     document.body.classList.add("disconnected");
   },
   onMessage: (message) => handle(message),
@@ -63,6 +66,7 @@ const webView = new WebView({
   outside: { box: $("outside"), url: $("outside-url"), site: $("outside-site") },
   connection,
   notice: (text) => panel.notice(text),
+  pageConsole: new ConsoleView(),
 });
 
 async function hello(runner) {
@@ -76,6 +80,16 @@ function handle(message) {
   switch (message.type) {
     case "app":
       showApp(message);
+      if (message.state === "running") {
+        connection.deviceUp();
+        showConnection(`${message.name} running`, "open");
+      } else if (message.state === "crashed") {
+        connection.deviceDown(`${message.name} crashed: ${message.why}; relaunch it from the playground`);
+        showConnection(`${message.name} crashed`, "closed");
+      } else {
+        connection.deviceDown(`No device for this tab: ${message.why}`);
+        showConnection("No device", "closed");
+      }
       break;
     case "hello":
       hello(message.runner);

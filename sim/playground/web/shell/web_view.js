@@ -20,7 +20,7 @@ export class WebView {
   #url = "";
   #started = false;
 
-  constructor({ frame, address, outside, connection, notice }) {
+  constructor({ frame, address, outside, connection, notice, pageConsole }) {
     this.#frame = frame;
     this.#address = address;
     this.#outside = outside;
@@ -29,6 +29,7 @@ export class WebView {
     frame.addEventListener("load", () => this.#loaded());
     window.PushwrenWebViewHost = Object.freeze({
       load: (url, dataText) => this.#connection.bridge(url, dataText),
+      console: (entry) => pageConsole.add(entry),
     });
   }
 
