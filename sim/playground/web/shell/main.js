@@ -73,7 +73,7 @@ async function hello(runner) {
   $("runner-id").textContent = runner;
   webView.site = await site;
   $("site-name").textContent = (await site).name;
-  webView.home();
+  webView.resume();
 }
 
 function handle(message) {

@@ -9,6 +9,10 @@
 
 const FORBIDDEN_NAMES = new Set(["__proto__", "prototype", "constructor"]);
 const OWN_PREFIX = "/__pushwren/";
+// The page the tab's device shows, kept across a reload of the playground's tab.
+const REMEMBERED_ROUTE = "pushwren.route";
+// The spellings of this machine: a site named with one is the same site under the others.
+const LOOPBACK_HOSTS = new Set(["localhost", "127.0.0.1", "[::1]"]);
 
 export class WebView {
   #frame;
@@ -40,6 +44,12 @@ export class WebView {
 
   home() {
     this.open(this.#site.start);
+  }
+
+  // After a reload of the playground's tab: the page the device showed, else the start page.
+  resume() {
+    const route = sessionStorage.getItem(REMEMBERED_ROUTE);
+    this.open(route ?? this.#site.start);
   }
 
   // Opens what a person typed, or what the host asked for: a path or a URL of the site.
@@ -120,7 +130,7 @@ export class WebView {
       this.#notice(`Not opened: ${text} is not an http(s) address`);
       return null;
     }
-    if (this.#site.kind === "url" && target.origin === this.#site.name) {
+    if (this.#isSite(target)) {
       target = new URL(target.pathname + target.search + target.hash, location.origin);
     }
     if (target.origin !== location.origin) {
@@ -132,6 +142,20 @@ export class WebView {
       return null;
     }
     return target;
+  }
+
+  // Whether a URL names the proxied site, under any spelling of this machine's name.
+  #isSite(url) {
+    if (this.#site.kind !== "url") return false;
+    if (url.origin === this.#site.name) return true;
+    let site;
+    try {
+      site = new URL(this.#site.name);
+    } catch (e) {
+      return false;
+    }
+    return url.protocol === site.protocol && url.port === site.port && LOOPBACK_HOSTS.has(url.hostname) &&
+      LOOPBACK_HOSTS.has(site.hostname);
   }
 
   // The address as the site knows it.
@@ -203,7 +227,7 @@ export class WebView {
         } catch (e) {
           return;
         }
-        const ownSite = target.origin === location.origin || (this.#site.kind === "url" && target.origin === this.#site.name);
+        const ownSite = target.origin === location.origin || this.#isSite(target);
         if (ownSite || (target.protocol !== "http:" && target.protocol !== "https:")) return;
         event.preventDefault();
         this.#showOutside(target.href);
@@ -227,7 +251,37 @@ export class WebView {
       return;
     }
     this.#watchLinks(page);
-    this.#address.value = this.#shown(new URL(this.#url));
+    this.#followRoutes(page);
+    this.#showRoute();
     this.#connection.loaded(this.#url);
+  }
+
+  // A single-page app moves between its routes without loading a page: the bar follows its
+  // history calls and its back, forward and hash moves.
+  #followRoutes(page) {
+    const moved = () => {
+      try {
+        this.#url = page.location.href;
+      } catch (e) {
+        return;
+      }
+      this.#showRoute();
+    };
+    for (const name of ["pushState", "replaceState"]) {
+      const original = page.history[name];
+      page.history[name] = function (...args) {
+        const result = original.apply(this, args);
+        moved();
+        return result;
+      };
+    }
+    page.addEventListener("popstate", moved);
+    page.addEventListener("hashchange", moved);
+  }
+
+  #showRoute() {
+    const url = new URL(this.#url);
+    this.#address.value = this.#shown(url);
+    sessionStorage.setItem(REMEMBERED_ROUTE, url.pathname + url.search + url.hash);
   }
 }
