@@ -9,6 +9,7 @@
 
 const FORBIDDEN_NAMES = new Set(["__proto__", "prototype", "constructor"]);
 const OWN_PREFIX = "/__pushwren/";
+const INFO_FUNCTIONS = new Set(["tavio_onesignal_info", "corvane_onesignal_info"]);
 // The page the tab's device shows, kept across a reload of the playground's tab.
 const REMEMBERED_ROUTE = "pushwren.route";
 // The spellings of this machine: a site named with one is the same site under the others.
@@ -88,10 +89,19 @@ export class WebView {
     this.open(url);
   }
 
-  // Calls each named page function with its own copy of the data, parsed by the page.
+  // Calls each named page function with its own copy of the data, parsed by the page. Once the
+  // page's info functions have had a report, the shell says so on its <body>
+  // (data-page-info="N", the reports so far), for tests that wait for a page to be ready.
   callFunctions(names, data) {
     const page = this.#pageWindow();
     if (!page) return;
+    this.#callFunctions(page, names, data);
+    if (names.some((name) => INFO_FUNCTIONS.has(name))) {
+      document.body.dataset.pageInfo = String(Number(document.body.dataset.pageInfo ?? 0) + 1);
+    }
+  }
+
+  #callFunctions(page, names, data) {
     const text = JSON.stringify(data);
     for (const name of names) {
       const found = this.#resolve(page, name);
