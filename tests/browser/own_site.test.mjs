@@ -268,9 +268,9 @@ test("a folder site is served with its content types, its index pages and nothin
   }
 });
 
-test("a site that is neither a reachable URL nor a folder stops serve with exit 2", async () => {
+test("a site that is neither an http URL nor a folder stops serve with exit 2", async () => {
   for (const [site, says] of [
-    ["http://127.0.0.1:1", /cannot be reached/],
+    ["http://", /the URL needs a host/],
     ["/no/such/folder", /neither an http URL nor a folder/],
     ["https://example.com", /only http URLs are proxied/],
   ]) {

@@ -9,6 +9,8 @@
 
 const FORBIDDEN_NAMES = new Set(["__proto__", "prototype", "constructor"]);
 const OWN_PREFIX = "/__pushwren/";
+// How often the tab asks again for a site whose server is not up yet.
+const RETRY_MS = 1000;
 const INFO_FUNCTIONS = new Set(["tavio_onesignal_info", "corvane_onesignal_info"]);
 // The page the tab's device shows, kept across a reload of the playground's tab.
 const REMEMBERED_ROUTE = "pushwren.route";
@@ -48,9 +50,33 @@ export class WebView {
   }
 
   // After a reload of the playground's tab: the page the device showed, else the start page.
-  resume() {
-    const route = sessionStorage.getItem(REMEMBERED_ROUTE);
-    this.open(route ?? this.#site.start);
+  // A site's server that is not up yet (often started beside the playground) is waited for.
+  async resume() {
+    const route = sessionStorage.getItem(REMEMBERED_ROUTE) ?? this.#site.start;
+    if (this.#site.kind === "url") await this.#waitForSite(route);
+    this.open(route);
+  }
+
+  // Until the proxy reaches the site's server: its own 502 or 504 says it could not.
+  async #waitForSite(route) {
+    const waiting = document.getElementById("site-waiting");
+    for (;;) {
+      let why = "";
+      try {
+        const answer = await fetch(route, { headers: { Accept: "text/html" }, cache: "no-store" });
+        const fromProxy = answer.headers.get("server") === "pushwren-playground" && (answer.status === 502 || answer.status === 504);
+        if (!fromProxy) break;
+        const page = new DOMParser().parseFromString(await answer.text(), "text/html");
+        why = page.querySelector("p")?.textContent ?? "";
+      } catch (e) {
+        why = e.message;
+      }
+      document.getElementById("site-waiting-url").textContent = this.#site.name;
+      document.getElementById("site-waiting-why").textContent = why;
+      waiting.hidden = false;
+      await new Promise((retry) => setTimeout(retry, RETRY_MS));
+    }
+    waiting.hidden = true;
   }
 
   // Opens what a person typed, or what the host asked for: a path or a URL of the site.
