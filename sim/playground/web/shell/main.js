@@ -9,6 +9,7 @@ import { wireDeviceLife } from "./device_life.js";
 import { Panel } from "./panel.js";
 import { PhoneOverlays } from "./phone_overlays.js";
 import { NativeScreens } from "./screens.js";
+import { wireScreenSize } from "./screen_size.js";
 import { wireSessionSaving } from "./session.js";
 import { TraceView } from "./trace_view.js";
 import { WebView } from "./web_view.js";
@@ -35,6 +36,7 @@ const overlays = new PhoneOverlays(
 );
 const status = $("connection");
 wireDeviceLife(panel);
+wireScreenSize(document.querySelector(".phone"), $("screen-size"));
 wireSessionSaving(panel);
 wireCrashRelaunch(panel);
 new TraceView(panel);
