@@ -1,15 +1,17 @@
-// The playground as test fixtures: each test gets its own `pushwren-sim serve`, so devices never
-// share state, and `phone`, the site loaded in the playground's web view.
+// The playground as test fixtures for any site: each test gets its own `pushwren-sim serve`, so
+// devices never share state; `phone`, the site's frame once the page has had its first info from
+// the host; and `device`, that frame with the device's steps, session and the page's console.
 import { spawn } from "node:child_process";
 import { fileURLToPath } from "node:url";
 import { test as base, expect } from "@playwright/test";
 
 const simulator = process.env.PUSHWREN_SIM ?? "pushwren-sim";
-// Your site: a folder of built files or your dev server's URL. Here, the demo site.
-const site = process.env.PUSHWREN_SITE ?? fileURLToPath(new URL("../../sim/playground/web/demo", import.meta.url));
+// Your site: a folder of built files or your dev server's URL: PUSHWREN_SITE, or a spec's
+// `test.use({ site })`. By default, the playground's demo site.
+const defaultSite = process.env.PUSHWREN_SITE ?? fileURLToPath(new URL("../../sim/playground/web/demo", import.meta.url));
 
 // Starts the playground on a free port and resolves with the address it prints.
-async function startPlayground() {
+async function startPlayground(site) {
   const server = spawn(simulator, ["serve", "--port", "0", "--site", site], { stdio: ["ignore", "pipe", "pipe"] });
   let output = "";
   server.stderr.on("data", (chunk) => (output += chunk));
@@ -27,8 +29,10 @@ async function startPlayground() {
 }
 
 export const test = base.extend({
-  playground: async ({}, use) => {
-    const { server, exited, url, output } = await startPlayground();
+  site: [defaultSite, { option: true }],
+
+  playground: async ({ site }, use) => {
+    const { server, exited, url, output } = await startPlayground(site);
     await use({
       url,
       // Sends one step or an array of them to the device; answers the trace lines they made.
@@ -50,14 +54,31 @@ export const test = base.extend({
     if (code !== 0) throw new Error(`the playground did not stop cleanly (${code}):\n${output()}`);
   },
 
-  // Opens the playground, which loads the site in its phone, and answers the site's frame. The
-  // device starts with the tab, so steps are sent once the page is there.
+  // Opens the playground, which loads the site in its phone, and answers the site's frame once the
+  // host has given the page its first info: the page's listeners are in place from then on. It
+  // knows nothing of the page itself, so any site works. The device starts with the tab, so steps
+  // are sent once the page is there.
   phone: async ({ page, playground }, use) => {
     await page.goto(playground.url);
-    const site = page.frameLocator("#web-view");
-    // The host calls the page's info function after each load: the page is listening from then on.
-    await expect(site.locator("#info")).toContainText("OneSignal id");
-    await use(site);
+    await expect(page.locator("body[data-page-info]")).toBeAttached();
+    await use(page.frameLocator("#web-view"));
+  },
+
+  // The loaded site's frame with what a test of it needs: the device's steps and session, and the
+  // page's console as the panel shows it ([{level, text, page}], oldest first).
+  device: async ({ page, phone, playground }, use) => {
+    await use({
+      frame: phone,
+      steps: playground.steps,
+      session: playground.session,
+      console: () =>
+        page.locator("#page-console .console-entry").evaluateAll((entries) =>
+          entries.map((entry) => ({
+            level: entry.dataset.level,
+            text: entry.querySelector(".console-text").textContent,
+            page: entry.querySelector(".console-page")?.textContent ?? "",
+          }))),
+    });
   },
 });
 

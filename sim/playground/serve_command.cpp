@@ -128,8 +128,9 @@ std::filesystem::path webFiles() {
   return PUSHWREN_PLAYGROUND_WEB_DIR;
 }
 
-// Whether the site's server takes a connection now, so that a mistyped port is said at the start
-// rather than as an error page later.
+// Whether the site's server takes a connection now. One that does not is said at the start, so
+// that a mistyped port is noticed, but serve goes on: the site's server is often started beside
+// it and comes up later, and the phone waits for it.
 std::optional<std::string> unreachable(const UpstreamSite& site) {
   boost::asio::io_context io;
   boost::asio::ip::tcp::resolver resolver(io);
@@ -163,9 +164,8 @@ std::optional<Site> chosenSite(const std::optional<std::string>& option, const s
   }
   if (const auto* upstream = std::get_if<UpstreamSite>(&*site)) {
     if (const auto problem = unreachable(*upstream)) {
-      err << "pushwren-sim serve: --site " << *option << " cannot be reached (" << *problem
-          << "): start the site's server first, or name a folder\n";
-      return std::nullopt;
+      err << "pushwren-sim serve: --site " << *option << " does not answer yet (" << *problem
+          << "); the phone waits for it and loads the site once it answers\n";
     }
   }
   return site;

@@ -29,9 +29,11 @@ struct ScenarioStep {
   boost::json::object fields;
   const StepKind* kind;
 };
-// StepError when the value is not a JSON object, has no "do" string, or names no known step.
+// StepError when the value is not a JSON object, has no "do" string, names no known step, or has
+// a field that step does not take (the error lists the fields it does take).
 ScenarioStep readStep(boost::json::value value);
-// The same for a line of text; StepError also when it is not JSON.
+// The same for a line of text; StepError also when it is not JSON or an object in it names a key
+// twice.
 ScenarioStep readStep(const std::string& text);
 
 // Steps sent as one text: one step (a JSON object), a JSON array of steps, or JSON Lines (with

@@ -1,5 +1,6 @@
 #include "sim/scenario/scenario_runner.h"
 
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -14,12 +15,25 @@
 namespace pushwren::sim {
 namespace {
 
-std::optional<std::vector<boost::json::value>> readTrace(const std::string& path, std::ostream& err) {
-  std::ifstream in(path);
+// A folder opens as a stream that reads as empty: without this check it would run as an empty
+// scenario and pass.
+bool openFile(std::ifstream& in, const std::string& path, std::ostream& err) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    err << path << ": is a folder; name a file\n";
+    return false;
+  }
+  in.open(path);
   if (!in) {
     err << path << ": cannot be read\n";
-    return std::nullopt;
+    return false;
   }
+  return true;
+}
+
+std::optional<std::vector<boost::json::value>> readTrace(const std::string& path, std::ostream& err) {
+  std::ifstream in;
+  if (!openFile(in, path, err)) return std::nullopt;
   std::vector<boost::json::value> lines;
   for (const auto& line : contentLines(in)) {
     try {
@@ -36,11 +50,8 @@ std::optional<std::vector<boost::json::value>> readTrace(const std::string& path
 
 RunResult runScenarioFile(const std::string& path, const std::optional<std::string>& expectPath, std::ostream& out,
                           std::ostream& err) {
-  std::ifstream in(path);
-  if (!in) {
-    err << path << ": cannot be read\n";
-    return kRunMalformed;
-  }
+  std::ifstream in;
+  if (!openFile(in, path, err)) return kRunMalformed;
   std::optional<std::vector<boost::json::value>> expected;
   if (expectPath && !(expected = readTrace(*expectPath, err))) return kRunMalformed;
 

@@ -68,6 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
                                     R"(field "oneSignalV5Enabled" must be a boolean)"},
                       MalformedCase{"UnknownConfig", R"({"do":"config","set":{"colour":true}})", "unknown host configuration"},
                       MalformedCase{"BadRegistration", R"({"do":"appDelegate","registration":["fly"]})", "unknown registration setter"},
+                      MalformedCase{"AMisspeltField", R"({"do":"notificationClick","titel":"x"})",
+                                    R"(step "notificationClick" has no field "titel"; its fields are: additionalData, title, body)"},
+                      MalformedCase{"ADoGivenTwice", R"({"do":"redraw","do":"launch"})", R"(the key "do" is given twice)"},
                       MalformedCase{"BadOptions", R"({"do":"launch","options":[]})", R"(field "options" must be an object)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -111,6 +114,15 @@ TEST_F(ScenarioFiles, AMissingFileIsAClearError) {
   std::ostringstream out, err;
   EXPECT_EQ(runScenarioFile((dir_ / "absent.jsonl").string(), std::nullopt, out, err), kRunMalformed);
   EXPECT_NE(err.str().find("absent.jsonl: cannot be read"), std::string::npos);
+}
+
+TEST_F(ScenarioFiles, AFolderIsAClearErrorAsScenarioOrAsTrace) {
+  std::ostringstream out, err;
+  EXPECT_EQ(runScenarioFile(dir_.string(), std::nullopt, out, err), kRunMalformed);
+  EXPECT_NE(err.str().find(dir_.string() + ": is a folder; name a file"), std::string::npos) << err.str();
+  std::ostringstream out2, err2;
+  EXPECT_EQ(runScenarioFile(write("s.jsonl", kEnabled), dir_.string(), out2, err2), kRunMalformed);
+  EXPECT_NE(err2.str().find("is a folder"), std::string::npos) << err2.str();
 }
 
 }  // namespace

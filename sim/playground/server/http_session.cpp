@@ -294,9 +294,12 @@ void HttpSession::serveFolderSite(const Request& request) {
     return errorPage(http::status::not_found, version, keepAlive, "Not found",
                      std::string(path) + " is not a file of the site's folder.");
   };
-  const auto file = staticFile(root, path);
+  auto file = staticFile(root, path);
   std::error_code ec;
-  if (!file || !std::filesystem::exists(*file, ec) || !insideRoot(root, *file)) return write(notFound());
+  if (!file || !std::filesystem::exists(*file, ec) || !insideRoot(root, *file)) {
+    file = appRouteFallback(root, path, request[http::field::accept]);
+    if (!file) return write(notFound());
+  }
   beast::error_code opened;
   if (std::filesystem::is_directory(*file, ec)) {
     // A folder's page is its index.html, at the address with a slash, so its relative links work.

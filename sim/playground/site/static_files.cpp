@@ -46,6 +46,18 @@ std::optional<std::filesystem::path> staticFile(const std::filesystem::path& roo
   return file;
 }
 
+std::optional<std::filesystem::path> appRouteFallback(const std::filesystem::path& root, std::string_view target,
+                                                      std::string_view accept) {
+  if (lowered(accept).find("text/html") == std::string::npos || !staticFile(root, target)) return std::nullopt;
+  const auto path = target.substr(0, target.find_first_of("?#"));
+  const auto last = path.substr(path.rfind('/') + 1);
+  if (last.find('.') != std::string_view::npos) return std::nullopt;
+  auto index = root / "index.html";
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(index, ec) || !insideRoot(root, index)) return std::nullopt;
+  return index;
+}
+
 bool insideRoot(const std::filesystem::path& root, const std::filesystem::path& file) {
   std::error_code ec;
   const auto real = std::filesystem::canonical(file, ec);

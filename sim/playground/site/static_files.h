@@ -13,6 +13,13 @@ namespace pushwren::sim::playground {
 // Symbolic links are followed by insideRoot(), not here.
 std::optional<std::filesystem::path> staticFile(const std::filesystem::path& root, std::string_view target);
 
+// A single-page app's own route: a page navigation (`accept` names text/html) to a path that is
+// safe to look up but missing, whose last segment has no file extension, gets the site's
+// index.html, so the app's router can show the route, as `vite preview` does. None otherwise: a
+// missing script or image stays missing.
+std::optional<std::filesystem::path> appRouteFallback(const std::filesystem::path& root, std::string_view target,
+                                                      std::string_view accept);
+
 // Whether `file`, with every symbolic link followed, is still under `root` (itself canonical)
 // and nowhere hidden. A link that points out of the site, or at a file or folder whose name
 // starts with ".", is treated as missing.

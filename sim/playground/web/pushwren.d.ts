@@ -58,7 +58,7 @@ interface PushwrenInAppMessageClick {
 interface PushwrenEvents {
   /** A tapped notification's custom data (when the tap did not open a URL). */
   pushOpened: (data: Record<string, unknown>) => void;
-  /** The info report, sent after every page load under both info function names. */
+  /** The info report, sent after every page load; heard once per report (the host calls two names). */
   info: (info: PushwrenInfo, functionName: "tavio_onesignal_info" | "corvane_onesignal_info") => void;
   /** Listening names the page's click handler to the plugin. */
   inAppMessageClick: (click: PushwrenInAppMessageClick) => void;
@@ -68,7 +68,8 @@ interface PushwrenClient {
   /**
    * Sends a bridge command. Resolves with the command's answer, or with undefined for a command
    * that does not answer (and for any command while push is switched off). Rejects when the
-   * page is not in the web view or the host has gone. The data's "callback" entry is the
+   * page is not in the web view, and at once when the device's app has crashed or the playground
+   * has stopped (also for calls still pending then). The data's "callback" entry is the
    * client's own.
    */
   call<P extends keyof PushwrenCommands>(path: P, data?: PushwrenCommands[P][0]): Promise<PushwrenCommands[P][1]>;

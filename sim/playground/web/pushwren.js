@@ -4,7 +4,7 @@
 //   const answer = await Pushwren.call("/tags/set", { tags: { news: "1" } });   // { success: true }
 //   const { tags } = await Pushwren.call("/tags/get");
 //   await Pushwren.call("/register");                                           // undefined: no answer
-//   const stop = Pushwren.on("pushOpened", (data) => show(data));
+//   const stop = Pushwren.on("pushOpened", (data) => show(data));   // stop() removes it
 //
 // A call sends the bridge URL with its data to the host of the web view. Each call gets a
 // callback name of its own, so answers never mix; a command that does not answer resolves with
@@ -86,7 +86,7 @@
       try {
         listener(...args);
       } catch (e) {
-        console.error("Pushwren: a " + name + " listener failed", e);
+        console.error("Pushwren: a " + name + " listener failed:", e);
       }
     }
   }
@@ -106,10 +106,61 @@
     return () => listeners.get(name).delete(listener);
   }
 
+  // The host reports info under both names, one after the other; listeners hear each report
+  // once, under the name the host called first.
+  let infoName = null;
   for (const name of INFO_FUNCTIONS) {
-    if (typeof window[name] !== "function") window[name] = (info) => emit("info", info, name);
+    if (typeof window[name] !== "function") {
+      window[name] = (info) => {
+        infoName = infoName ?? name;
+        if (name === infoName) emit("info", info, name);
+      };
+    }
   }
+  forwardConsole();
   window.addEventListener(PUSH_OPENED_EVENT, (event) => emit("pushOpened", event.detail));
+
+  // The page's console, its uncaught errors and unhandled rejections also go to the playground's
+  // panel, where the developer watches the device; the page's own devtools still get everything.
+  function forwardConsole() {
+    const host = webViewHost();
+    if (!host || typeof host.console !== "function") return;
+    const send = (level, parts, stack) => {
+      try {
+        host.console({ level, time: Date.now(), page: location.href, text: parts.map(describe).join(" "), stack: stack ?? "" });
+      } catch (e) {
+        // The shell is gone or reloading: the page goes on without it.
+      }
+    };
+    for (const level of ["log", "info", "warn", "error"]) {
+      const original = console[level];
+      console[level] = function (...parts) {
+        const error = parts.find((part) => part instanceof Error);
+        send(level, parts, error ? error.stack : undefined);
+        return original.apply(this, parts);
+      };
+    }
+    window.addEventListener("error", (event) => {
+      const error = event.error;
+      send("error", ["Uncaught " + (error instanceof Error ? String(error) : event.message)],
+        error instanceof Error ? error.stack : event.filename + ":" + event.lineno + ":" + event.colno);
+    });
+    window.addEventListener("unhandledrejection", (event) => {
+      const reason = event.reason;
+      send("error", ["Unhandled rejection: " + describe(reason)], reason instanceof Error ? reason.stack : undefined);
+    });
+  }
+
+  function describe(part) {
+    if (part instanceof Error) return String(part);
+    if (typeof part === "string") return part;
+    try {
+      const text = JSON.stringify(part);
+      return text === undefined ? String(part) : text;
+    } catch (e) {
+      return String(part);
+    }
+  }
 
   window.Pushwren = Object.freeze({
     call,

@@ -9,6 +9,8 @@ export class HostConnection {
   #lastRequest = 0;
   #onMessage;
   #onClose;
+  // Why the device cannot answer now (its process crashed), or null while it runs.
+  #down = null;
 
   constructor({ onOpen, onMessage, onClose }) {
     this.#onMessage = onMessage;
@@ -27,7 +29,8 @@ export class HostConnection {
   // Sends a URL the page asks to load, with its bridge data as JSON text. Resolves with
   // { load } once the host has handled it.
   bridge(url, dataText) {
-    if (!this.isOpen) return Promise.reject(new Error("The host is not connected; reload the playground."));
+    if (!this.isOpen) return Promise.reject(new Error("The playground has stopped; start it again and reload."));
+    if (this.#down) return Promise.reject(new Error(this.#down));
     let data;
     try {
       data = dataText === undefined ? {} : JSON.parse(dataText);
@@ -39,6 +42,17 @@ export class HostConnection {
       this.#pending.set(id, { resolve, reject });
       this.#socket.send(JSON.stringify({ type: "bridge", id, url: String(url), data }));
     });
+  }
+
+  // The device's process ended: what waits for it will never be answered, so it fails now, and
+  // so does whatever the page asks until the device runs again.
+  deviceDown(reason) {
+    this.#down = reason;
+    this.#failPending(reason);
+  }
+
+  deviceUp() {
+    this.#down = null;
   }
 
   // The web view finished loading a page.
@@ -63,9 +77,13 @@ export class HostConnection {
     this.#onMessage(message);
   }
 
-  #closed() {
-    for (const { reject } of this.#pending.values()) reject(new Error("The host closed the connection."));
+  #failPending(reason) {
+    for (const { reject } of this.#pending.values()) reject(new Error(reason));
     this.#pending.clear();
+  }
+
+  #closed() {
+    this.#failPending("The playground has stopped; the call was not answered.");
     this.#onClose();
   }
 }

@@ -3,11 +3,13 @@
 
 import { HostConnection } from "./connection.js";
 import { Composers } from "./compose.js";
+import { ConsoleView } from "./console_view.js";
 import { showApp, wireCrashRelaunch } from "./device.js";
 import { wireDeviceLife } from "./device_life.js";
 import { Panel } from "./panel.js";
 import { PhoneOverlays } from "./phone_overlays.js";
 import { NativeScreens } from "./screens.js";
+import { wireScreenSize } from "./screen_size.js";
 import { wireSessionSaving } from "./session.js";
 import { TraceView } from "./trace_view.js";
 import { WebView } from "./web_view.js";
@@ -34,6 +36,7 @@ const overlays = new PhoneOverlays(
 );
 const status = $("connection");
 wireDeviceLife(panel);
+wireScreenSize(document.querySelector(".phone"), $("screen-size"));
 wireSessionSaving(panel);
 wireCrashRelaunch(panel);
 new TraceView(panel);
@@ -48,10 +51,12 @@ const site = fetch("/__pushwren/site.json")
   .then((response) => response.json())
   .catch(() => ({ kind: "folder", name: "", start: "/" }));
 
+// The header says how the device is, never more than the tab knows: connected to the playground
+// is not yet a running device, and a crashed device is not "connected".
 const connection = new HostConnection({
-  onOpen: () => showConnection("Connected", "open"),
+  onOpen: () => showConnection("Starting the device…", "connecting"),
   onClose: () => {
-    showConnection("Disconnected: the host stopped. Reload once it runs again.", "closed");
+    showConnection("Playground stopped: start it again, then reload", "closed");
     document.body.classList.add("disconnected");
   },
   onMessage: (message) => handle(message),
@@ -63,19 +68,30 @@ const webView = new WebView({
   outside: { box: $("outside"), url: $("outside-url"), site: $("outside-site") },
   connection,
   notice: (text) => panel.notice(text),
+  pageConsole: new ConsoleView(),
 });
 
 async function hello(runner) {
   $("runner-id").textContent = runner;
   webView.site = await site;
   $("site-name").textContent = (await site).name;
-  webView.home();
+  webView.resume();
 }
 
 function handle(message) {
   switch (message.type) {
     case "app":
       showApp(message);
+      if (message.state === "running") {
+        connection.deviceUp();
+        showConnection(`${message.name} running`, "open");
+      } else if (message.state === "crashed") {
+        connection.deviceDown(`${message.name} crashed: ${message.why}; relaunch it from the playground`);
+        showConnection(`${message.name} crashed`, "closed");
+      } else {
+        connection.deviceDown(`No device for this tab: ${message.why}`);
+        showConnection("No device", "closed");
+      }
       break;
     case "hello":
       hello(message.runner);

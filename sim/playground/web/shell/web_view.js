@@ -9,6 +9,13 @@
 
 const FORBIDDEN_NAMES = new Set(["__proto__", "prototype", "constructor"]);
 const OWN_PREFIX = "/__pushwren/";
+// How often the tab asks again for a site whose server is not up yet.
+const RETRY_MS = 1000;
+const INFO_FUNCTIONS = new Set(["tavio_onesignal_info", "corvane_onesignal_info"]);
+// The page the tab's device shows, kept across a reload of the playground's tab.
+const REMEMBERED_ROUTE = "pushwren.route";
+// The spellings of this machine: a site named with one is the same site under the others.
+const LOOPBACK_HOSTS = new Set(["localhost", "127.0.0.1", "[::1]"]);
 
 export class WebView {
   #frame;
@@ -20,7 +27,7 @@ export class WebView {
   #url = "";
   #started = false;
 
-  constructor({ frame, address, outside, connection, notice }) {
+  constructor({ frame, address, outside, connection, notice, pageConsole }) {
     this.#frame = frame;
     this.#address = address;
     this.#outside = outside;
@@ -29,6 +36,7 @@ export class WebView {
     frame.addEventListener("load", () => this.#loaded());
     window.PushwrenWebViewHost = Object.freeze({
       load: (url, dataText) => this.#connection.bridge(url, dataText),
+      console: (entry) => pageConsole.add(entry),
     });
   }
 
@@ -39,6 +47,36 @@ export class WebView {
 
   home() {
     this.open(this.#site.start);
+  }
+
+  // After a reload of the playground's tab: the page the device showed, else the start page.
+  // A site's server that is not up yet (often started beside the playground) is waited for.
+  async resume() {
+    const route = sessionStorage.getItem(REMEMBERED_ROUTE) ?? this.#site.start;
+    if (this.#site.kind === "url") await this.#waitForSite(route);
+    this.open(route);
+  }
+
+  // Until the proxy reaches the site's server: its own 502 or 504 says it could not.
+  async #waitForSite(route) {
+    const waiting = document.getElementById("site-waiting");
+    for (;;) {
+      let why = "";
+      try {
+        const answer = await fetch(route, { headers: { Accept: "text/html" }, cache: "no-store" });
+        const fromProxy = answer.headers.get("server") === "pushwren-playground" && (answer.status === 502 || answer.status === 504);
+        if (!fromProxy) break;
+        const page = new DOMParser().parseFromString(await answer.text(), "text/html");
+        why = page.querySelector("p")?.textContent ?? "";
+      } catch (e) {
+        why = e.message;
+      }
+      document.getElementById("site-waiting-url").textContent = this.#site.name;
+      document.getElementById("site-waiting-why").textContent = why;
+      waiting.hidden = false;
+      await new Promise((retry) => setTimeout(retry, RETRY_MS));
+    }
+    waiting.hidden = true;
   }
 
   // Opens what a person typed, or what the host asked for: a path or a URL of the site.
@@ -77,10 +115,19 @@ export class WebView {
     this.open(url);
   }
 
-  // Calls each named page function with its own copy of the data, parsed by the page.
+  // Calls each named page function with its own copy of the data, parsed by the page. Once the
+  // page's info functions have had a report, the shell says so on its <body>
+  // (data-page-info="N", the reports so far), for tests that wait for a page to be ready.
   callFunctions(names, data) {
     const page = this.#pageWindow();
     if (!page) return;
+    this.#callFunctions(page, names, data);
+    if (names.some((name) => INFO_FUNCTIONS.has(name))) {
+      document.body.dataset.pageInfo = String(Number(document.body.dataset.pageInfo ?? 0) + 1);
+    }
+  }
+
+  #callFunctions(page, names, data) {
     const text = JSON.stringify(data);
     for (const name of names) {
       const found = this.#resolve(page, name);
@@ -119,7 +166,7 @@ export class WebView {
       this.#notice(`Not opened: ${text} is not an http(s) address`);
       return null;
     }
-    if (this.#site.kind === "url" && target.origin === this.#site.name) {
+    if (this.#isSite(target)) {
       target = new URL(target.pathname + target.search + target.hash, location.origin);
     }
     if (target.origin !== location.origin) {
@@ -131,6 +178,20 @@ export class WebView {
       return null;
     }
     return target;
+  }
+
+  // Whether a URL names the proxied site, under any spelling of this machine's name.
+  #isSite(url) {
+    if (this.#site.kind !== "url") return false;
+    if (url.origin === this.#site.name) return true;
+    let site;
+    try {
+      site = new URL(this.#site.name);
+    } catch (e) {
+      return false;
+    }
+    return url.protocol === site.protocol && url.port === site.port && LOOPBACK_HOSTS.has(url.hostname) &&
+      LOOPBACK_HOSTS.has(site.hostname);
   }
 
   // The address as the site knows it.
@@ -202,7 +263,7 @@ export class WebView {
         } catch (e) {
           return;
         }
-        const ownSite = target.origin === location.origin || (this.#site.kind === "url" && target.origin === this.#site.name);
+        const ownSite = target.origin === location.origin || this.#isSite(target);
         if (ownSite || (target.protocol !== "http:" && target.protocol !== "https:")) return;
         event.preventDefault();
         this.#showOutside(target.href);
@@ -226,7 +287,37 @@ export class WebView {
       return;
     }
     this.#watchLinks(page);
-    this.#address.value = this.#shown(new URL(this.#url));
+    this.#followRoutes(page);
+    this.#showRoute();
     this.#connection.loaded(this.#url);
+  }
+
+  // A single-page app moves between its routes without loading a page: the bar follows its
+  // history calls and its back, forward and hash moves.
+  #followRoutes(page) {
+    const moved = () => {
+      try {
+        this.#url = page.location.href;
+      } catch (e) {
+        return;
+      }
+      this.#showRoute();
+    };
+    for (const name of ["pushState", "replaceState"]) {
+      const original = page.history[name];
+      page.history[name] = function (...args) {
+        const result = original.apply(this, args);
+        moved();
+        return result;
+      };
+    }
+    page.addEventListener("popstate", moved);
+    page.addEventListener("hashchange", moved);
+  }
+
+  #showRoute() {
+    const url = new URL(this.#url);
+    this.#address.value = this.#shown(url);
+    sessionStorage.setItem(REMEMBERED_ROUTE, url.pathname + url.search + url.hash);
   }
 }
