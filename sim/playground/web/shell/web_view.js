@@ -27,7 +27,10 @@ export class WebView {
   #url = "";
   #started = false;
 
+  #pageConsole;
+
   constructor({ frame, address, outside, connection, notice, pageConsole }) {
+    this.#pageConsole = pageConsole;
     this.#frame = frame;
     this.#address = address;
     this.#outside = outside;
@@ -140,6 +143,7 @@ export class WebView {
       } catch (e) {
         console.error(`Pushwren playground: page function ${name} failed`, e);
         this.#notice(`Page function ${name} failed: ${e && e.message ? e.message : e}`);
+        this.#pageConsole.add({ level: "error", time: Date.now(), page: this.#url, text: `page function ${name} failed: ${e}`, stack: e?.stack ?? "" });
       }
     }
   }
