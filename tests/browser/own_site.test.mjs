@@ -205,6 +205,13 @@ describe("a site served by its own server", () => {
     assert.equal((await rawGet(playground.origin, "/", { Host: "example.com" })).status, 421);
     assert.equal((await rawGet(playground.origin, "http://example.com/")).status, 400);
   });
+
+  test("a redirect to the site's own path //evil.example stays on the playground", async () => {
+    const redirect = await rawGet(playground.origin, "/double-slash");
+    assert.equal(redirect.status, 302);
+    assert.equal(redirect.headers.location, "/.//evil.example/x");
+    assert.equal(new URL(redirect.headers.location, playground.origin).origin, playground.origin);
+  });
 });
 
 test("a site whose server goes down gets the error page, and works again once it is back", async () => {

@@ -133,6 +133,33 @@ TEST_F(ProxyExchangeTest, AChunkedUploadAndSeveralRequestsShareOneConnection) {
   EXPECT_EQ(site->requests.size(), 2u);
 }
 
+// A chunked body passes on as one chunked body: an empty read from the site adds no chunk of its
+// own (an empty chunk ends the body, and what follows would be read as the next response).
+TEST_F(ProxyExchangeTest, ChunkedAnswersEndOnceAndTheConnectionCarriesOn) {
+  startSite([](tcp::socket& socket, beast::flat_buffer&, SiteRequest& request) -> asio::awaitable<bool> {
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nTransfer-Encoding: chunked\r\n\r\n";
+    if (request.target() == "/empty") {
+      co_await asio::async_write(socket, asio::buffer(head + "0\r\n\r\n"), asio::use_awaitable);
+    } else {
+      co_await asio::async_write(socket, asio::buffer(head + "3\r\nabc\r\n"), asio::use_awaitable);
+      co_await asio::async_write(socket, asio::buffer(std::string("2\r\nde\r\n")), asio::use_awaitable);
+      co_await asio::async_write(socket, asio::buffer(std::string("0\r\n\r\n")), asio::use_awaitable);
+    }
+    co_return true;
+  });
+  startPlayground(site->upstream());
+  auto socket = connect();
+  for (const auto* target : {"/empty", "/pieces", "/empty", "/pieces"}) {
+    const auto reply = send(socket, get(target), false);
+    EXPECT_EQ(reply.response.result(), http::status::ok) << target;
+    EXPECT_EQ(reply.response.body(), std::string_view(target) == "/empty" ? "" : "abcde") << target;
+  }
+  // Nothing more than the four answers came.
+  const auto last = send(socket, get("/empty", "Connection: close\r\n"));
+  EXPECT_EQ(last.response.body(), "");
+  EXPECT_TRUE(last.closed);
+}
+
 struct Framing {
   const char* fields;
   const char* says;

@@ -118,13 +118,15 @@ T runToEnd(asio::io_context& io, asio::awaitable<T> work) {
   return std::move(*outcome->value);
 }
 
-// The playground, with no device started: its HTTP server, its proxy and tunnel.
+// The playground, with no device started until a tab opens: its HTTP server, its proxy and
+// tunnel, its tabs' WebSockets.
 class PlaygroundFixture : public ::testing::Test {
  protected:
   ~PlaygroundFixture() override {
     if (!server) return;
     server->stop();
-    runIoUntil(io, [&] { return !server->hasConnections(); }, std::chrono::seconds(30));
+    fleet->stop();
+    runIoUntil(io, [&] { return !server->hasConnections() && !fleet->running(); }, std::chrono::seconds(30));
   }
 
   void startPlayground(Site site, ServerLimits limits = {}) {
@@ -132,6 +134,7 @@ class PlaygroundFixture : public ::testing::Test {
                   DeviceCommand{PUSHWREN_SIM_EXECUTABLE, {"--web", PUSHWREN_PLAYGROUND_WEB_DIR}});
     server.emplace(io, *fleet, limits);
     server->listen(0);
+    fleet->addSharedOption("--playground", std::to_string(server->port()));
   }
   void startSite(SiteHandler handler) { site.emplace(io, std::move(handler)); }
 

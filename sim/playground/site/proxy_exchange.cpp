@@ -126,7 +126,8 @@ void ProxyExchange::readRequestPiece() {
     }
     auto& body = self->request_.get().body();
     body.size = self->piece_.size() - body.size;
-    body.data = self->piece_.data();
+    // An empty piece with data would go out as an empty chunk, which ends a chunked body early.
+    body.data = body.size == 0 ? nullptr : self->piece_.data();
     body.more = !self->request_.is_done();
     self->writeRequestPiece();
   });
@@ -234,7 +235,8 @@ void ProxyExchange::readResponsePiece() {
     if (ec) return self->finish(false);
     auto& body = self->response_->get().body();
     body.size = self->piece_.size() - body.size;
-    body.data = self->piece_.data();
+    // An empty piece with data would go out as an empty chunk, which ends a chunked body early.
+    body.data = body.size == 0 ? nullptr : self->piece_.data();
     body.more = !self->response_->is_done();
     self->writeResponsePiece();
   });

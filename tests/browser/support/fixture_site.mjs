@@ -67,6 +67,11 @@ export async function startFixtureSite({ port = 0 } = {}) {
       });
       return;
     }
+    if (url.pathname === "/double-slash") {
+      // The site's own address with a path that, cut loose from it, would name another host.
+      response.writeHead(302, { Location: `http://127.0.0.1:${server.address().port}//evil.example/x` });
+      return response.end();
+    }
     if (url.pathname === "/go-to-story") {
       response.writeHead(302, { Location: `http://127.0.0.1:${server.address().port}/story.html?from=redirect` });
       return response.end();
