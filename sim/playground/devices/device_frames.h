@@ -19,6 +19,8 @@ namespace pushwren::sim::playground {
 //   close 0 - 0        the tab has gone
 //   steps ASK BY N     scenario steps from BY ("panel", "script"); answered with ASK
 //   session ASK jsonl|trace 0
+//   pushState ASK - 0  the state the push API targets it by (push_hooks.h)
+//   pushBadge ASK - N  a notification's badge for the home screen
 // From the device:
 //   ready 0 - 0        it has started and launched, or waits for its relaunch
 //   page 0 - N         a message for the tab

@@ -17,6 +17,7 @@
 namespace pushwren::sim::playground {
 
 class ProxyExchange;
+class PushApi;
 
 // One HTTP connection to the playground. Everything of the playground's own lives under
 // /__pushwren/ (the shell page and its files, the page client, the manifest, POST
@@ -29,7 +30,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   using Response = boost::beast::http::response<boost::beast::http::string_body>;
 
   HttpSession(boost::asio::ip::tcp::socket socket, DeviceFleet& devices, SessionRegistry& sessions,
-              unsigned short port);
+              unsigned short port, PushApi* pushApi = nullptr);
 
   void start() { read(); }
   void close() override;
@@ -41,6 +42,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   void ownRoute(const Request& request);
   void upgradeTab(const Request& request);
   void answerStep(const Request& request);
+  void answerPushApi(const Request& request);
   void serveSession(const Request& request);
   void serveOwnFile(const Request& request);
   void serveFolderSite(const Request& request);
@@ -57,6 +59,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   DeviceFleet& devices_;
   SessionRegistry& sessions_;
   unsigned short port_;
+  PushApi* pushApi_;
   bool handedOn_ = false;  // the connection went on as a WebSocket or a tunnel
 };
 

@@ -8,6 +8,8 @@
 
 namespace pushwren::sim::playground {
 
+class PushApi;
+
 // The playground's HTTP and WebSocket server, on the loopback interface only.
 class PlaygroundServer {
  public:
@@ -16,6 +18,8 @@ class PlaygroundServer {
   // Binds 127.0.0.1:port (0: a free port) and starts accepting. Throws
   // boost::system::system_error when the port cannot be had.
   void listen(unsigned short port);
+  // The push API answers under /__pushwren/api from now on (push_api/push_api.h).
+  void answerPushApiWith(PushApi& api) { pushApi_ = &api; }
   unsigned short port() const { return port_; }
 
   // Stops accepting and ends every open connection.
@@ -31,6 +35,7 @@ class PlaygroundServer {
   DeviceFleet& devices_;
   SessionRegistry sessions_;
   unsigned short port_ = 0;
+  PushApi* pushApi_ = nullptr;
 };
 
 }  // namespace pushwren::sim::playground

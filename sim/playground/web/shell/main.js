@@ -7,6 +7,7 @@ import { showApp, wireCrashRelaunch } from "./device.js";
 import { wireDeviceLife } from "./device_life.js";
 import { Panel } from "./panel.js";
 import { PhoneOverlays } from "./phone_overlays.js";
+import { PushApiPanel } from "./push_api.js";
 import { NativeScreens } from "./screens.js";
 import { wireSessionSaving } from "./session.js";
 import { TraceView } from "./trace_view.js";
@@ -32,6 +33,7 @@ const overlays = new PhoneOverlays(
   },
   (step) => panel.step(step),
 );
+const pushApi = new PushApiPanel(document.querySelector(".panel"), overlays, $("home-screen"));
 const status = $("connection");
 wireDeviceLife(panel);
 wireSessionSaving(panel);
@@ -76,6 +78,10 @@ function handle(message) {
   switch (message.type) {
     case "app":
       showApp(message);
+      if (message.state === "running") pushApi.deviceShown();
+      break;
+    case "pushApi":
+      pushApi.message(message);
       break;
     case "hello":
       hello(message.runner);
