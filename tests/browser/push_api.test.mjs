@@ -130,6 +130,7 @@ test("the official client sends by external id: alice's device shows it, bob's i
   const after = await client.getNotification(APP_ID, sent.id);
   assert.equal(after.converted, 1);
   assert.equal(typeof after.completed_at, "number");
+  await request.scrollIntoViewIfNeeded();
   await screenshot(bob.page, "push-api-panel");
 });
 

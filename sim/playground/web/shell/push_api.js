@@ -44,7 +44,8 @@ export class PushApiPanel {
     this.#list.id = "push-api-requests";
     this.#list.setAttribute("aria-live", "polite");
     card.append(heading, this.#hint, this.#list);
-    panel.append(card);
+    // Above the "Any step" box, which stays at the panel's foot.
+    panel.insertBefore(card, panel.querySelector(".any-step"));
     this.#draw();
     overlays.apiArrival = () => this.#arriving.shift();
     overlays.apiTap = (notification) => post("/opened", { id: notification.id });
