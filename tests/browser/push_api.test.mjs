@@ -209,6 +209,59 @@ test("tag filters, segments and a scheduled send", async () => {
   assert.equal(sent.successful, 2);
 });
 
+async function deviceEntry(id) {
+  const list = await (await fetch(new URL("devices", playground.url))).json();
+  return list.devices.find((each) => each.id === id);
+}
+
+// Waits for the playground's own account of a device to change, checking every few ms.
+async function deviceBecomes(id, check) {
+  while (!check(await deviceEntry(id))) await new Promise((tick) => setTimeout(tick, 20));
+}
+
+test("with no tab a notification waits in the device's list; a crashed app starts again from a tapped one", async () => {
+  const carol = await openPlayground(browser, playground);
+  const id = await deviceOf(carol.page);
+  const step = (body) => fetch(new URL(`steps?device=${id}`, playground.url), { method: "POST", body: JSON.stringify(body) });
+  await step({ do: "sdk", set: { permission: "granted", pushSubscription: { id: "sub-carol", optedIn: true } } });
+  await carol.page.goto("about:blank");
+  await deviceBecomes(id, (device) => !device.shown);
+
+  const waiting = await post("/notifications", {
+    app_id: APP_ID,
+    headings: { en: "While away" },
+    include_subscription_ids: ["sub-carol"],
+    ios_badgeType: "SetTo",
+    ios_badgeCount: 5,
+  });
+  assert.match(waiting.answer.id, /^[0-9a-f-]{36}$/);
+  // The tab comes back to its device, and finds it in the list with the badge.
+  await carol.page.goto(playground.url);
+  await carol.demo.locator("#info dt").first().waitFor();
+  assert.equal(await deviceOf(carol.page), id);
+  await carol.page.locator("#home-toggle").click();
+  await carol.page.locator("#notification-list .listed-notification", { hasText: "While away" }).waitFor();
+  await carol.page.locator("#app-badge", { hasText: /^5$/ }).waitFor();
+  await carol.page.locator("#home-toggle").click();
+
+  process.kill((await deviceEntry(id)).pid, "SIGKILL");
+  await carol.page.locator("#crash-title", { hasText: `device ${id}: the app crashed` }).waitFor();
+  const afterCrash = await post("/notifications", {
+    app_id: APP_ID,
+    headings: { en: "After the crash" },
+    data: { story: 99 },
+    include_subscription_ids: ["sub-carol"],
+  });
+  assert.match(afterCrash.answer.id, /^[0-9a-f-]{36}$/, "the service knows the device as it last saw it");
+  const tap = await post(`/opened?device=${id}`, { id: afterCrash.answer.id });
+  assert.equal(tap.status, 200, JSON.stringify(tap.answer));
+  await carol.page.locator("#crashed").waitFor({ state: "hidden" });
+  await carol.demo.locator("#events li", { hasText: "Notification opened" }).filter({ hasText: '"story":99' }).waitFor();
+  const read = await (await fetch(`${base}/notifications/${afterCrash.answer.id}?app_id=${APP_ID}`)).json();
+  assert.equal(read.converted, 1);
+  await carol.context.close();
+});
+
 test("bad requests are refused and change nothing", async () => {
   const count = await notificationCount();
   assert.equal(await announcingTooLarge(), 413);
