@@ -189,40 +189,64 @@ void PushApi::schedule(std::uint64_t number, std::int64_t atMillis) {
   scheduled_[number] = std::move(timer);
 }
 
-// Asks every device for its state, all at once, then targets them all with the same picture.
+// The devices' states as they come in for one send.
+struct PushApi::Gathering {
+  explicit Gathering(boost::asio::io_context& io) : limit(io) {}
+  std::vector<DeviceSnapshot> snapshots;
+  std::set<std::string> shown;
+  std::size_t left = 0;
+  bool over = false;
+  boost::asio::steady_timer limit;
+};
+
+// Asks every device for its state, all at once, then targets them all with the same picture. A
+// device let go while it is asked never answers: past the limit it counts as not reached.
 void PushApi::sendOut(std::uint64_t number, std::function<void(const ApiRequest&)> done) {
   const auto views = fleet_.deviceViews();
-  auto snapshots = std::make_shared<std::vector<DeviceSnapshot>>(views.size());
-  auto shown = std::make_shared<std::set<std::string>>();
+  auto gathering = std::make_shared<Gathering>(io_);
+  gathering->snapshots.resize(views.size());
   // One more than the devices: the last count is taken once every question has gone out, since
   // an answer may come at once.
-  auto left = std::make_shared<std::size_t>(views.size() + 1);
-  const auto oneIn = [this, number, snapshots, shown, left, done] {
-    if (--*left == 0) targetAndDeliver(number, *snapshots, *shown, done);
+  gathering->left = views.size() + 1;
+  const auto finish = [this, number, gathering, done] {
+    if (gathering->over) return;
+    gathering->over = true;
+    gathering->limit.cancel();
+    targetAndDeliver(number, gathering->snapshots, gathering->shown, done);
+  };
+  const auto oneIn = [gathering, finish] {
+    if (--gathering->left == 0) finish();
   };
   for (std::size_t i = 0; i < views.size(); ++i) {
     const auto& view = views[i];
-    (*snapshots)[i].device = view.id;
+    auto& snapshot = gathering->snapshots[i];
+    snapshot.device = view.id;
+    snapshot.unreachable = "its app did not answer";
     // A tab that shows a crashed app shows no web view: what arrives waits in the list.
-    if (view.shown && !view.crash) shown->insert(view.id);
+    if (view.shown && !view.crash) gathering->shown.insert(view.id);
     if (view.crash) {
       // The service knows a device whose app has ended as it last saw it; the notification
       // waits in its list, and a tap starts the app from it.
       const auto known = lastKnown_.find(view.id);
       if (known != lastKnown_.end()) {
-        (*snapshots)[i] = known->second;
+        snapshot = known->second;
       } else {
-        (*snapshots)[i].unreachable = "its app crashed before the push service knew it (" + *view.crash + ")";
+        snapshot.unreachable = "its app crashed before the push service knew it (" + *view.crash + ")";
       }
       oneIn();
       continue;
     }
-    fleet_.askDevice(view.id, {"pushState", 0, "-", ""}, [this, snapshots, i, id = view.id, oneIn](StepAnswer answer) {
-      (*snapshots)[i] = snapshotOf(id, answer);
-      if (!(*snapshots)[i].unreachable) lastKnown_[id] = (*snapshots)[i];
+    fleet_.askDevice(view.id, {"pushState", 0, "-", ""}, [this, gathering, i, id = view.id, oneIn](StepAnswer answer) {
+      if (gathering->over) return;
+      gathering->snapshots[i] = snapshotOf(id, answer);
+      if (!gathering->snapshots[i].unreachable) lastKnown_[id] = gathering->snapshots[i];
       oneIn();
     });
   }
+  gathering->limit.expires_after(DeviceProcess::kAnswerLimit + std::chrono::seconds(2));
+  gathering->limit.async_wait([finish](boost::system::error_code ec) {
+    if (!ec) finish();
+  });
   oneIn();
 }
 

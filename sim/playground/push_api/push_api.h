@@ -59,6 +59,7 @@ class PushApi {
               std::function<void(Answer)> answer);
 
  private:
+  struct Gathering;
   void create(const std::string& body, std::function<void(Answer)> answer);
   void sendOut(std::uint64_t number, std::function<void(const ApiRequest&)> done);
   void targetAndDeliver(std::uint64_t number, const std::vector<DeviceSnapshot>& devices, const std::set<std::string>& shown,
