@@ -69,8 +69,7 @@ export class PushApiPanel {
   // {type: "pushApi", event: "request" | "foreground" | "waiting", request | notification}
   message(message) {
     if (message.event === "request") {
-      this.#requests.set(message.request.number, message.request);
-      this.#draw();
+      this.#show(message.request);
     } else if (message.event === "foreground") {
       this.#arriving.push(message.notification);
     } else if (message.event === "waiting") {
@@ -82,31 +81,46 @@ export class PushApiPanel {
     if (device.id) post("/screen", { home: !this.#home.hidden });
   }
 
+  // Every request, newest first. A request that changes later redraws only its own item: the
+  // tab is drawing banners at the same time.
   #draw() {
     const newest = [...this.#requests.values()].sort((a, b) => b.number - a.number).slice(0, REQUESTS_SHOWN);
-    this.#list.replaceChildren();
+    this.#list.replaceChildren(...newest.map((request) => this.#item(request)));
     if (newest.length === 0) this.#list.append(element("li", "empty", "No request yet."));
-    for (const request of newest) {
-      const item = element("li", `push-api-request ${request.errors.length ? "refused" : ""}`);
-      item.dataset.id = request.id;
-      const time = request.time.slice(11, 19);
-      item.append(element("div", "push-api-line", `${time} · ${request.targeting ?? "no targeting"}`));
-      item.append(element("div", "push-api-outcome", request.outcome));
-      if (request.title || request.body) {
-        item.append(element("div", "push-api-content", [request.title, request.body].filter(Boolean).join(" — ")));
-      }
-      const details = element("ul", "push-api-devices");
-      for (const error of request.errors) details.append(element("li", "error", error));
-      for (const reached of request.recipients) {
-        details.append(element("li", "reached", `device ${reached.device}: ${reached.how}`));
-      }
-      for (const missed of request.notReached) {
-        details.append(element("li", "not-reached", `device ${missed.device} not reached: ${missed.why}`));
-      }
-      if (request.taps > 0) details.append(element("li", "", `tapped on ${request.taps} device${request.taps === 1 ? "" : "s"}`));
-      if (request.ignored.length) details.append(element("li", "ignored", `ignored fields: ${request.ignored.join(", ")}`));
-      item.append(details);
-      this.#list.append(item);
+  }
+
+  #show(request) {
+    const known = this.#requests.has(request.number);
+    this.#requests.set(request.number, request);
+    const shown = this.#list.querySelector(`li[data-number="${request.number}"]`);
+    if (shown) return shown.replaceWith(this.#item(request));
+    if (known) return;
+    this.#list.querySelector(".empty")?.remove();
+    this.#list.prepend(this.#item(request));
+    while (this.#list.children.length > REQUESTS_SHOWN) this.#list.lastElementChild.remove();
+  }
+
+  #item(request) {
+    const item = element("li", `push-api-request ${request.errors.length ? "refused" : ""}`);
+    item.dataset.id = request.id;
+    item.dataset.number = String(request.number);
+    const time = request.time.slice(11, 19);
+    item.append(element("div", "push-api-line", `${time} · ${request.targeting ?? "no targeting"}`));
+    item.append(element("div", "push-api-outcome", request.outcome));
+    if (request.title || request.body) {
+      item.append(element("div", "push-api-content", [request.title, request.body].filter(Boolean).join(" — ")));
     }
+    const details = element("ul", "push-api-devices");
+    for (const error of request.errors) details.append(element("li", "error", error));
+    for (const reached of request.recipients) {
+      details.append(element("li", "reached", `device ${reached.device}: ${reached.how}`));
+    }
+    for (const missed of request.notReached) {
+      details.append(element("li", "not-reached", `device ${missed.device} not reached: ${missed.why}`));
+    }
+    if (request.taps > 0) details.append(element("li", "", `tapped on ${request.taps} device${request.taps === 1 ? "" : "s"}`));
+    if (request.ignored.length) details.append(element("li", "ignored", `ignored fields: ${request.ignored.join(", ")}`));
+    item.append(details);
+    return item;
   }
 }
