@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <utility>
 
 #include <boost/json/parse.hpp>
 #include <boost/json/serialize.hpp>
@@ -15,6 +16,8 @@ namespace {
 
 constexpr std::string_view kNobody = "All included players are not subscribed";
 constexpr std::size_t kMostListed = 50;
+constexpr std::size_t kMostWaiting = 100;
+constexpr std::chrono::milliseconds kPanelDelay{50};
 
 PushApi::Answer errors(unsigned status, std::vector<std::string> texts) {
   return {status, json::serialize(json::object{{"errors", json::array(texts.begin(), texts.end())}})};
@@ -104,7 +107,11 @@ std::string foregroundOutcome(const StepAnswer& answer) {
 }  // namespace
 
 PushApi::PushApi(boost::asio::io_context& io, DeviceFleet& fleet, std::string appId, Clock clock)
-    : io_(io), fleet_(fleet), appId_(std::move(appId)), clock_(clock ? std::move(clock) : Clock(systemMillis)) {}
+    : io_(io),
+      fleet_(fleet),
+      appId_(std::move(appId)),
+      clock_(clock ? std::move(clock) : Clock(systemMillis)),
+      panelTimer_(io) {}
 
 void PushApi::handle(http::verb method, std::string_view target, const std::string& body,
                      std::function<void(Answer)> answer) {
@@ -163,6 +170,10 @@ void PushApi::create(const std::string& body, std::function<void(Answer)> answer
   request.id = boost::uuids::to_string(ids_());
   const auto sendAfter = request.request->sendAfter;
   if (sendAfter && *sendAfter * 1000 > request.receivedAt) {
+    if (scheduled_.size() >= NotificationStore::kKept) {
+      return answer(errors(400, {"too many notifications are scheduled already (" +
+                                 std::to_string(scheduled_.size()) + "): send this one later"}));
+    }
     request.scheduled = true;
     auto& stored = store_.add(std::move(request));
     schedule(stored.number, *sendAfter * 1000);
@@ -255,7 +266,7 @@ void PushApi::targetAndDeliver(std::uint64_t number, const std::vector<DeviceSna
   auto* request = store_.byNumber(number);
   if (!request) return;
   request->reach = reachOf(request->request->targeting, appId_, devices);
-  request->scheduled = false;
+  const bool wasScheduled = std::exchange(request->scheduled, false);
   request->completedAt = clock_() / 1000;
   bool anyone = false;
   for (const auto& each : request->reach) {
@@ -265,7 +276,7 @@ void PushApi::targetAndDeliver(std::uint64_t number, const std::vector<DeviceSna
   }
   // The provider makes no notification of a request sent right away that reaches nobody; one
   // scheduled earlier keeps the id it was given.
-  if (!anyone && !request->request->sendAfter) request->id.clear();
+  if (!anyone && !wasScheduled) request->id.clear();
   done(*request);
   showInPanel(*request);
 }
@@ -281,7 +292,10 @@ void PushApi::deliverTo(ApiRequest& request, const std::string& device, bool sho
   }
   const auto notification = forTheTab(request);
   if (!shown || onHomeScreen_.contains(device)) {
-    waiting_[device].push_back(notification);
+    auto& list = waiting_[device];
+    list.push_back(notification);
+    // A phone's list keeps the newest; a backend sending in a loop must not grow it without end.
+    if (list.size() > kMostWaiting) list.erase(list.begin());
     fleet_.tellTab(device, json::serialize(json::object{{"type", "pushApi"}, {"event", "waiting"},
                                                         {"notification", notification}}));
     request.delivered[device] = shown ? "waiting in the notification list (the tab shows the home screen)"
@@ -352,9 +366,22 @@ PushApi::Answer PushApi::panelAnswer(const std::string& device) const {
                                             {"waiting", std::move(waiting)}})};
 }
 
+// The tabs hear of a request's changes together, a moment later: a request to 16 devices
+// changes 16 times as they answer, and each tab is drawing a banner meanwhile.
 void PushApi::showInPanel(const ApiRequest& request) {
-  fleet_.tellEveryTab(json::serialize(json::object{{"type", "pushApi"}, {"event", "request"},
-                                                   {"request", panelView(request)}}));
+  const bool armed = !panelChanges_.empty();
+  panelChanges_.insert(request.number);
+  if (armed) return;
+  panelTimer_.expires_after(kPanelDelay);
+  panelTimer_.async_wait([this](boost::system::error_code ec) {
+    if (ec) return;
+    for (const auto number : std::exchange(panelChanges_, {})) {
+      if (const auto* changed = store_.byNumber(number)) {
+        fleet_.tellEveryTab(json::serialize(json::object{{"type", "pushApi"}, {"event", "request"},
+                                                         {"request", panelView(*changed)}}));
+      }
+    }
+  });
 }
 
 }  // namespace pushwren::sim::playground

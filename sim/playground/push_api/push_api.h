@@ -81,6 +81,8 @@ class PushApi {
   std::set<std::string> onHomeScreen_;                          // devices whose tab shows the home screen
   std::map<std::string, std::vector<boost::json::object>> waiting_;  // device -> its notification list
   std::map<std::uint64_t, std::unique_ptr<boost::asio::steady_timer>> scheduled_;
+  std::set<std::uint64_t> panelChanges_;  // requests the tabs are to hear of
+  boost::asio::steady_timer panelTimer_;
 };
 
 }  // namespace pushwren::sim::playground
