@@ -75,6 +75,11 @@ TEST_F(PushApiTest, WithNoDeviceASendReachesNobodyAndARefusedOneChangesNothing) 
   EXPECT_EQ(sent, boost::json::parse(R"({"id":"","errors":["All included players are not subscribed"]})"));
   const auto refused = call(http::verb::post, "/notifications", R"({"app_id":"playground-app"})");
   EXPECT_EQ(refused.status, 400u);
+  // A time no timer can wait for is refused, not scheduled.
+  EXPECT_EQ(call(http::verb::post, "/notifications",
+                 R"({"app_id":"playground-app","included_segments":["All"],"send_after":"9999-12-31T00:00:00Z"})")
+                .status,
+            400u);
   EXPECT_EQ(json(http::verb::get, "/notifications?app_id=playground-app").at("total_count"), 0);
   EXPECT_EQ(call(http::verb::get, "/notifications?app_id=other").status, 400u);
   EXPECT_EQ(call(http::verb::get, "/notifications/nope?app_id=playground-app").status, 404u);

@@ -18,6 +18,7 @@ constexpr std::string_view kNobody = "All included players are not subscribed";
 constexpr std::size_t kMostListed = 50;
 constexpr std::size_t kMostWaiting = 100;
 constexpr std::chrono::milliseconds kPanelDelay{50};
+constexpr std::chrono::milliseconds kLatestSchedule{std::int64_t{366} * 24 * 3600 * 1000};
 
 PushApi::Answer errors(unsigned status, std::vector<std::string> texts) {
   return {status, json::serialize(json::object{{"errors", json::array(texts.begin(), texts.end())}})};
@@ -170,6 +171,9 @@ void PushApi::create(const std::string& body, std::function<void(Answer)> answer
   request.id = boost::uuids::to_string(ids_());
   const auto sendAfter = request.request->sendAfter;
   if (sendAfter && *sendAfter * 1000 > request.receivedAt) {
+    if (*sendAfter * 1000 - request.receivedAt > kLatestSchedule.count()) {
+      return answer(errors(400, {"send_after is more than a year away"}));
+    }
     if (scheduled_.size() >= NotificationStore::kKept) {
       return answer(errors(400, {"too many notifications are scheduled already (" +
                                  std::to_string(scheduled_.size()) + "): send this one later"}));
@@ -264,7 +268,8 @@ void PushApi::sendOut(std::uint64_t number, std::function<void(const ApiRequest&
 void PushApi::targetAndDeliver(std::uint64_t number, const std::vector<DeviceSnapshot>& devices,
                         const std::set<std::string>& shown, const std::function<void(const ApiRequest&)>& done) {
   auto* request = store_.byNumber(number);
-  if (!request) return;
+  // Pushed out of the store by newer requests while its devices were asked: it went nowhere.
+  if (!request) return done(ApiRequest{});
   request->reach = reachOf(request->request->targeting, appId_, devices);
   const bool wasScheduled = std::exchange(request->scheduled, false);
   request->completedAt = clock_() / 1000;
