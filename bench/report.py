@@ -5,7 +5,8 @@
 
 Each ROWS_JSON holds rows already paired with their floors ({"rows": [{name, value, unit, floor, ratio}]}):
 the site's load through the playground and the proxy's memory (site.json), the replay of a
-recorded session (replay.json), the relaunch in the browser (relaunch.json). A file that is
+recorded session (replay.json), the relaunch in the browser (relaunch.json), the push API's
+notification to the banner (push_api.json). A file that is
 missing is left out.
 
 A benchmark BM_Name/ARG is paired with BM_NameFloor/ARG; with repetitions, medians are used. Times are compared as value/floor;
@@ -35,6 +36,8 @@ GOALS = {
     "proxy_memory/100 MB": ("< 8 MB growth", lambda r: r["value"] < 8 * 1024 * 1024),
     "replay/steps_per_s": (">= 50,000 steps/s", lambda r: r["value"] >= 50000),
     "relaunch/p50": ("< 300 ms", lambda r: r["value"] < 300),
+    "push_api/p50": ("<= 1.3 x floor", lambda r: r["ratio"] <= 1.3),
+    "push_api/fan_out_16": ("<= 3 x push_api/p50", lambda r: r["ratio"] <= 3),
 }
 
 

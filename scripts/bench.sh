@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every benchmark, in one command: builds the benchmarks and the reference host in Release, runs
 # the Google Benchmark suite, the replay of a recorded session, the browser's bridge round trip,
-# the relaunch and the site loaded through the playground, and writes
+# the relaunch, the push API's notification to the banner and the site loaded through the
+# playground, and writes
 # build/bench/results.json with each measurement beside its floor; prints the table.
 # Not part of the test command.
 set -euo pipefail
@@ -24,7 +25,9 @@ echo "== bridge round trip in the browser" >&2
 PUSHWREN_SIM="$PWD/build/release/bin/pushwren-sim" node bench/browser/round_trip.mjs >&2
 echo "== relaunch in the browser, to the new page's first info" >&2
 PUSHWREN_SIM="$PWD/build/release/bin/pushwren-sim" node bench/browser/relaunch.mjs >&2
+echo "== a push API notification to the banner, to one device and to 16" >&2
+PUSHWREN_SIM="$PWD/build/release/bin/pushwren-sim" node bench/browser/push_api.mjs >&2
 echo "== a site through the playground: load time and the proxy's memory" >&2
 PUSHWREN_SIM="$PWD/build/release/bin/pushwren-sim" node bench/browser/site.mjs >&2
 python3 bench/report.py build/bench/benchmarks.json build/bench/round_trip.json build/bench/site.json \
-  build/bench/replay.json build/bench/relaunch.json build/bench/results.json
+  build/bench/replay.json build/bench/relaunch.json build/bench/push_api.json build/bench/results.json

@@ -16,6 +16,7 @@
 #include "pushwren/platform/main_queue.h"
 #include "sim/playground/devices/device_fleet.h"
 #include "sim/playground/devices/device_start.h"
+#include "sim/playground/push_api/push_api.h"
 #include "sim/playground/server/playground_server.h"
 
 #ifndef PUSHWREN_PLAYGROUND_WEB_DIR
@@ -102,11 +103,13 @@ std::optional<ServeOptions> readOptions(const std::vector<std::string>& args, st
 }
 
 // Runs every device's first steps once here, so that a wrong configuration is said before the
-// playground starts, as the device would say it.
+// playground starts, as the device would say it. `appId` is the app the devices then run.
 bool checkStartSteps(unsigned short port, const std::optional<boost::json::object>& configFile,
-                     const std::string& configFileName, std::ostream& err) {
+                     const std::string& configFileName, std::ostream& err, std::string& appId) {
   Simulation sim;
-  return runStartSteps(sim, startSteps(port, configFile, configFileName), err);
+  if (!runStartSteps(sim, startSteps(port, configFile, configFileName), err)) return false;
+  appId = sim.host().config().oneSignalV5AppId().value_or("");
+  return true;
 }
 
 // The device processes are this same program.
@@ -224,7 +227,10 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     err << "pushwren-sim serve: cannot listen on 127.0.0.1:" << options->port << ": " << e.code().message() << '\n';
     return 1;
   }
-  if (!checkStartSteps(server.port(), configFile, options->configFile.value_or(""), err)) return 2;
+  std::string appId;
+  if (!checkStartSteps(server.port(), configFile, options->configFile.value_or(""), err, appId)) return 2;
+  PushApi pushApi(io, devices, appId);
+  server.answerPushApiWith(pushApi);
   // The devices learn the playground's port from it.
   devices.addSharedOption("--playground", std::to_string(server.port()));
 
@@ -274,6 +280,8 @@ int serveCommand(const std::vector<std::string>& args, std::ostream& out, std::o
 
   out << "Playground: http://127.0.0.1:" << server.port() << "/__pushwren/" << std::endl;
   out << "Site: " << siteName(devices.files().site) << std::endl;
+  out << "Push API: http://127.0.0.1:" << server.port() << PushApi::kPrefix << std::endl;
+  out << "Push API app id: " << appId << " (any REST API key is accepted)" << std::endl;
   io.restart();
   io.run();
   if (gaveUp) {

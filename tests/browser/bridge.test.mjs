@@ -67,7 +67,9 @@ test("commands without an answer resolve with undefined, and each call gets its 
   assert.deepEqual(answers[2], { success: false, error: "Invalid user id" });
   assert.equal(answers[3], undefined);
   assert.equal(answers[4].externalId, "42");
-  assert.deepEqual(answers[4].subscription, { optedIn: true });
+  // Each device has a subscription id of its own from its start (the push API targets it by it).
+  assert.match(answers[4].subscription.id, /^[0-9a-f-]{36}$/);
+  assert.deepEqual(answers[4].subscription, { id: answers[4].subscription.id, optedIn: true });
   assert.deepEqual(answers[5], { success: true });
   await opened.page.locator("#device-state dd", { hasText: /^3$/ }).waitFor();
   await screenshot(opened.page, "calls-without-answers");

@@ -14,6 +14,7 @@
 #include "sim/playground/devices/device_start.h"
 #include "sim/playground/devices/frame_pipe.h"
 #include "sim/playground/devices/live_device.h"
+#include "sim/playground/devices/push_hooks.h"
 
 namespace pushwren::sim::playground {
 namespace {
@@ -107,7 +108,9 @@ bool start(LiveDevice& device, const DeviceOptions& options, std::ostream& err) 
   std::optional<boost::json::object> configFile;
   if (options.config && !(configFile = readConfigFile(*options.config, err))) return false;
   auto& sim = device.simulation();
-  if (!runStartSteps(sim, startSteps(options.port, configFile, options.config.value_or("")), err,
+  auto steps = startSteps(options.port, configFile, options.config.value_or(""));
+  steps.push_back({ownSubscriptionStep(), "the device's push subscription"});
+  if (!runStartSteps(sim, steps, err,
                      [&](const boost::json::object& step, std::size_t from) { device.recordStep(step, from); })) {
     return false;
   }
@@ -170,6 +173,11 @@ int deviceCommand(const std::vector<std::string>& args, std::ostream& err) {
           runner = device.openTab(page);
         } else if (frame.kind == "close") {
           if (!runner.empty()) device.closeTab(std::exchange(runner, {}));
+        } else if (frame.kind == "pushState") {
+          answer(frame.ask, 200, pushTargetState(sim.host()));
+        } else if (frame.kind == "pushBadge") {
+          const auto problem = applyNotificationBadge(sim.host(), frame.body);
+          answer(frame.ask, problem.empty() ? 200 : 400, problem);
         } else if (frame.kind == "session") {
           answerSession(device, frame.arg, [&](unsigned status, std::string body) {
             answer(frame.ask, status, std::move(body));

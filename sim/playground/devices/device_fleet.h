@@ -107,6 +107,20 @@ class DeviceFleet {
   // GET /__pushwren/devices: [{"id", "name", "state", "pid", "shown"}].
   std::string deviceList() const;
 
+  // For the push API (push_api/, device_fleet_push.cpp): each device with whether a tab shows it
+  // and why it crashed; a question to one device's process (StepAnswer as above, 404 for a device
+  // that does not exist, 409 for one that has crashed); a message to the tab that shows a device,
+  // or to every tab.
+  struct DeviceView {
+    std::string id;
+    bool shown = false;
+    std::optional<std::string> crash;
+  };
+  std::vector<DeviceView> deviceViews() const;
+  void askDevice(const std::string& device, Frame frame, std::function<void(StepAnswer)> answer);
+  void tellTab(const std::string& device, std::string message);
+  void tellEveryTab(const std::string& message);
+
   // Asks every device to end, giving each kEndGrace; `running()` says when they all have.
   void stop();
   bool running() const;

@@ -23,6 +23,8 @@ namespace pushwren::sim::playground {
 //   session ASK jsonl|trace 0
 //                      answered with the length in bytes its session file has now, as decimal
 //                      text: the session itself is read from the file, never sent as a frame
+//   pushState ASK - 0  the state the push API targets it by (push_hooks.h)
+//   pushBadge ASK - N  a notification's badge for the home screen
 // From the device:
 //   ready 0 - 0        it has started and launched, or waits for its relaunch
 //   alive 0 - 0        every kHeartbeat while its main queue runs, in the middle of a step too

@@ -14,6 +14,7 @@
 
 #include <boost/url/parse.hpp>
 
+#include "sim/playground/push_api/push_api.h"
 #include "sim/playground/site/client_script.h"
 #include "sim/playground/server/http_responses.h"
 #include "sim/playground/server/origin_policy.h"
@@ -85,8 +86,13 @@ http::message_generator headless(Response response, http::verb method) {
 }  // namespace
 
 HttpSession::HttpSession(boost::asio::ip::tcp::socket socket, DeviceFleet& devices, SessionRegistry& sessions,
-                         unsigned short port, const ProxyLimits& siteLimits)
-    : stream_(std::move(socket)), devices_(devices), sessions_(sessions), port_(port), siteLimits_(siteLimits) {}
+                         unsigned short port, const ProxyLimits& siteLimits, PushApi* pushApi)
+    : stream_(std::move(socket)),
+      devices_(devices),
+      sessions_(sessions),
+      port_(port),
+      siteLimits_(siteLimits),
+      pushApi_(pushApi) {}
 
 void HttpSession::close() {
   if (const auto exchange = exchange_.lock()) exchange->close();
@@ -176,6 +182,9 @@ void HttpSession::ownRoute(const Request& request) {
     return write(errorResponse(http::status::bad_request, request.version(), request.keep_alive(),
                                "/__pushwren/ws is the tabs' WebSocket"));
   }
+  if (pushApi_ && (path == PushApi::kPrefix || path.starts_with(std::string(PushApi::kPrefix) + "/"))) {
+    return answerPushApi(request);
+  }
   if (path == "/__pushwren/steps") {
     if (request.method() == http::verb::get) {
       return write(ownResponse(http::status::ok, request.version(), request.keep_alive(), "application/json",
@@ -232,6 +241,21 @@ void HttpSession::answerStep(const Request& request) {
     self->write(ownResponse(static_cast<http::status>(answer.status), version, keepAlive, "application/json",
                             std::move(answer.body)));
   });
+}
+
+// A backend's call to the push service, or the shell's: pages of other origins are refused as
+// for /steps, since a send reaches the devices.
+void HttpSession::answerPushApi(const Request& request) {
+  if (request.method() != http::verb::get && !originAllowed(fieldOf(request, http::field::origin), port_)) {
+    return write(ownResponse(http::status::forbidden, request.version(), request.keep_alive(), "application/json",
+                             R"({"errors":["refused: not the playground's origin"]})"));
+  }
+  pushApi_->handle(request.method(), targetOf(request).substr(PushApi::kPrefix.size()), request.body(),
+                   [self = shared_from_this(), version = request.version(),
+                    keepAlive = request.keep_alive()](PushApi::Answer answer) {
+                     self->write(ownResponse(static_cast<http::status>(answer.status), version, keepAlive,
+                                             "application/json", std::move(answer.body)));
+                   });
 }
 
 // /__pushwren/devices/ID/session.jsonl and .../session.trace: the device's session so far.

@@ -18,6 +18,7 @@
 namespace pushwren::sim::playground {
 
 class ProxyExchange;
+class PushApi;
 
 // One HTTP connection to the playground. Everything of the playground's own lives under
 // /__pushwren/ (the shell page and its files, the page client, the manifest, POST
@@ -31,7 +32,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   using Response = boost::beast::http::response<boost::beast::http::string_body>;
 
   HttpSession(boost::asio::ip::tcp::socket socket, DeviceFleet& devices, SessionRegistry& sessions,
-              unsigned short port, const ProxyLimits& siteLimits = {});
+              unsigned short port, const ProxyLimits& siteLimits = {}, PushApi* pushApi = nullptr);
 
   void start() { read(); }
   void close() override;
@@ -43,6 +44,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   void ownRoute(const Request& request);
   void upgradeTab(const Request& request);
   void answerStep(const Request& request);
+  void answerPushApi(const Request& request);
   void serveSession(const Request& request);
   void serveOwnFile(const Request& request);
   void serveFolderSite(const Request& request);
@@ -60,6 +62,7 @@ class HttpSession final : public Closeable, public std::enable_shared_from_this<
   SessionRegistry& sessions_;
   unsigned short port_;
   ProxyLimits siteLimits_;
+  PushApi* pushApi_;
   bool handedOn_ = false;  // the connection went on as a WebSocket or a tunnel
 };
 

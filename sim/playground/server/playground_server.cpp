@@ -44,7 +44,8 @@ void PlaygroundServer::accept() {
       // A bridge answer is several small messages in a row; none may wait for the last one's ack.
       boost::system::error_code ignored;
       socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
-      const auto session = std::make_shared<HttpSession>(std::move(socket), devices_, sessions_, port_, limits_.site);
+      const auto session =
+          std::make_shared<HttpSession>(std::move(socket), devices_, sessions_, port_, limits_.site, pushApi_);
       sessions_.add(session);
       session->start();
     }

@@ -12,6 +12,8 @@
 
 namespace pushwren::sim::playground {
 
+class PushApi;
+
 struct ServerLimits {
   ProxyLimits site;
   // How long accepting rests when the process or the system is out of file descriptors (or of
@@ -28,6 +30,8 @@ class PlaygroundServer {
   // Binds 127.0.0.1:port (0: a free port) and starts accepting. Throws
   // boost::system::system_error when the port cannot be had.
   void listen(unsigned short port);
+  // The push API answers under /__pushwren/api from now on (push_api/push_api.h).
+  void answerPushApiWith(PushApi& api) { pushApi_ = &api; }
   unsigned short port() const { return port_; }
 
   // Stops accepting and ends every open connection.
@@ -50,6 +54,7 @@ class PlaygroundServer {
   unsigned short port_ = 0;
   bool paused_ = false;
   bool toldOfPause_ = false;  // one line per shortage, not one per attempt
+  PushApi* pushApi_ = nullptr;
 };
 
 }  // namespace pushwren::sim::playground

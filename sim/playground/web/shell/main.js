@@ -8,6 +8,7 @@ import { showApp, wireCrashRelaunch } from "./device.js";
 import { wireDeviceLife } from "./device_life.js";
 import { Panel } from "./panel.js";
 import { PhoneOverlays } from "./phone_overlays.js";
+import { PushApiPanel } from "./push_api.js";
 import { NativeScreens } from "./screens.js";
 import { wireScreenSize } from "./screen_size.js";
 import { wireSessionSaving } from "./session.js";
@@ -34,6 +35,7 @@ const overlays = new PhoneOverlays(
   },
   (step) => panel.step(step),
 );
+const pushApi = new PushApiPanel(document.querySelector(".panel"), overlays, $("home-screen"));
 const status = $("connection");
 wireDeviceLife(panel);
 wireScreenSize(document.querySelector(".phone"), $("screen-size"));
@@ -84,6 +86,7 @@ function handle(message) {
       showApp(message);
       if (message.state === "running") {
         connection.deviceUp();
+        pushApi.deviceShown();
         showConnection(`${message.name} running`, "open");
       } else if (message.state === "crashed") {
         connection.deviceDown(`${message.name} crashed: ${message.why}; relaunch it from the playground`);
@@ -92,6 +95,9 @@ function handle(message) {
         connection.deviceDown(`No device for this tab: ${message.why}`);
         showConnection("No device", "closed");
       }
+      break;
+    case "pushApi":
+      pushApi.message(message);
       break;
     case "hello":
       hello(message.runner);

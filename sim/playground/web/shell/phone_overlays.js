@@ -36,6 +36,10 @@ export class PhoneOverlays {
   #listed = []; // shown and not tapped, newest first
   #live = false;
   #messagesShown = "[]";
+  // Set by push_api.js: which push API notification a step from the "api" source shows, and what
+  // a tap on one does (the service counts it and taps it on the device).
+  apiArrival = () => undefined;
+  apiTap = () => {};
 
   // `parts`: the elements in index.html; `step` applies a scenario step (the panel's).
   constructor(parts, step) {
@@ -51,6 +55,19 @@ export class PhoneOverlays {
   stepSource(source) {
     const step = source?.kind === "step" ? source.step : null;
     this.#pending = step && step.do === "notificationWillDisplay" ? step : null;
+    if (this.#pending && source.by === "api") this.#pending = { ...step, api: this.apiArrival() };
+  }
+
+  // A push API notification that waits in the list (the app was not in the foreground).
+  listFromApi(notification) {
+    if (this.#listed.some((listed) => listed.api?.id === notification.id)) return;
+    this.#listed.unshift({ ...notification, api: notification });
+    this.#drawList();
+  }
+
+  #tap(notification) {
+    if (notification.api) return this.apiTap(notification.api);
+    this.#step(tapStep(notification));
   }
 
   // Trace lines as they come. Lines replayed to a tab that has just opened draw nothing: those
@@ -85,7 +102,7 @@ export class PhoneOverlays {
     const banner = button("banner", "", () => {
       banner.remove();
       this.#unlist(notification);
-      this.#step(tapStep(notification));
+      this.#tap(notification);
     });
     banner.append(element("span", "banner-app", "App · now"), element("strong", "banner-title", notification.title ?? ""),
       element("span", "banner-body", notification.body ?? ""));
@@ -126,7 +143,7 @@ export class PhoneOverlays {
       const tap = button("listed-notification", "", () => {
         this.#unlist(notification);
         this.toggleHome(false);
-        this.#step(tapStep(notification));
+        this.#tap(notification);
       });
       tap.append(element("strong", "", notification.title ?? "Notification"), element("span", "", notification.body ?? ""));
       item.append(tap);

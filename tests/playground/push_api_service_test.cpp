@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <boost/json/parse.hpp>
+#include <boost/json/serialize.hpp>
+
+#include "sim/playground/devices/device_fleet.h"
+#include "sim/playground/push_api/push_api.h"
+#include "tests/playground/run_io_until.h"
+
+namespace pushwren::sim::playground {
+namespace {
+
+using namespace std::chrono_literals;
+namespace http = boost::beast::http;
+
+class RecordingTab final : public PageChannel {
+ public:
+  void send(std::string message) override { messages.push_back(std::move(message)); }
+  bool heard(std::string_view text) const {
+    for (const auto& message : messages) {
+      if (message.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  std::vector<std::string> messages;
+};
+
+// The service over real `pushwren-sim device` processes.
+class PushApiTest : public ::testing::Test {
+ protected:
+  PushApiTest()
+      : fleet(io, {PUSHWREN_PLAYGROUND_WEB_DIR, std::nullopt, FolderSite{PUSHWREN_PLAYGROUND_WEB_DIR "/demo"}},
+              {PUSHWREN_SIM_EXECUTABLE, {"--web", PUSHWREN_PLAYGROUND_WEB_DIR, "--playground", "9"}}),
+        api(io, fleet, "playground-app") {}
+
+  ~PushApiTest() override {
+    fleet.stop();
+    runUntil([&] { return !fleet.running(); });
+  }
+
+  void runUntil(const std::function<bool()>& done) { ASSERT_TRUE(runIoUntil(io, done, 30s)) << "gave up waiting"; }
+
+  PushApi::Answer call(http::verb method, std::string_view target, const std::string& body = "") {
+    std::optional<PushApi::Answer> answer;
+    api.handle(method, target, body, [&](PushApi::Answer a) { answer = std::move(a); });
+    runUntil([&] { return answer.has_value(); });
+    return answer.value_or(PushApi::Answer{0, ""});
+  }
+  boost::json::object json(http::verb method, std::string_view target, const std::string& body = "") {
+    const auto answer = call(method, target, body);
+    return boost::json::parse(answer.body).as_object();
+  }
+
+  void steps(const std::string& device, const std::string& body) {
+    std::optional<StepAnswer> answer;
+    fleet.applySteps(device, body, "script", [&](StepAnswer a) { answer = std::move(a); });
+    runUntil([&] { return answer.has_value(); });
+    ASSERT_EQ(answer->status, 200u) << answer->body;
+  }
+
+  boost::asio::io_context io;
+  DeviceFleet fleet;
+  PushApi api;
+};
+
+TEST_F(PushApiTest, WithNoDeviceASendReachesNobodyAndARefusedOneChangesNothing) {
+  const auto sent = json(http::verb::post, "/api/v1/notifications",
+                         R"({"app_id":"playground-app","included_segments":["All"],"contents":{"en":"Hi"}})");
+  EXPECT_EQ(sent, boost::json::parse(R"({"id":"","errors":["All included players are not subscribed"]})"));
+  const auto refused = call(http::verb::post, "/notifications", R"({"app_id":"playground-app"})");
+  EXPECT_EQ(refused.status, 400u);
+  // A time no timer can wait for is refused, not scheduled.
+  EXPECT_EQ(call(http::verb::post, "/notifications",
+                 R"({"app_id":"playground-app","included_segments":["All"],"send_after":"9999-12-31T00:00:00Z"})")
+                .status,
+            400u);
+  EXPECT_EQ(json(http::verb::get, "/notifications?app_id=playground-app").at("total_count"), 0);
+  EXPECT_EQ(call(http::verb::get, "/notifications?app_id=other").status, 400u);
+  EXPECT_EQ(call(http::verb::get, "/notifications/nope?app_id=playground-app").status, 404u);
+  EXPECT_EQ(call(http::verb::delete_, "/notifications").status, 405u);
+  EXPECT_EQ(call(http::verb::get, "/players").status, 404u);
+  // The panel lists both, the refused one with its reason.
+  const auto panel = json(http::verb::get, "/requests");
+  ASSERT_EQ(panel.at("requests").as_array().size(), 2u);
+  EXPECT_EQ(panel.at("requests").as_array()[1].at("errors").as_array().size(), 1u);
+}
+
+TEST_F(PushApiTest, ReachesTheDeviceThatMatchesInTheForegroundOrInItsListAndCountsTheTap) {
+  std::optional<std::optional<std::string>> started;
+  fleet.startFirstDevice([&](std::optional<std::string> failure) { started = failure; });
+  runUntil([&] { return started.has_value(); });
+  ASSERT_FALSE(*started) << **started;
+  // Device 1 is shown in a tab; device 2's tab has gone.
+  const auto tab = std::make_shared<RecordingTab>();
+  ASSERT_EQ(fleet.openTab(tab, std::nullopt), "1");
+  fleet.tabSaid("1", R"({"type":"loaded","url":"http://127.0.0.1/"})");
+  const auto gone = std::make_shared<RecordingTab>();
+  ASSERT_EQ(fleet.openTab(gone, std::nullopt), "2");
+  fleet.closeTab("2", gone.get());
+  const auto subscribed = R"({"do":"sdk","set":{"permission":"granted","externalId":"alice",
+                              "pushSubscription":{"id":"sub-1","optedIn":true}}})";
+  steps("1", subscribed);
+  steps("2", subscribed);
+  steps("1", R"({"do":"sdk","set":{"externalId":"bob"}})");
+
+  // Device 2 has no tab: its notification waits in its list.
+  const auto toAlice = json(http::verb::post, "/notifications", R"({"app_id":"playground-app",
+      "include_aliases":{"external_id":["alice"]},"target_channel":"push","headings":{"en":"For alice"}})");
+  const auto aliceId = std::string(toAlice.at("id").as_string());
+  ASSERT_FALSE(aliceId.empty()) << boost::json::serialize(toAlice);
+  auto panel = json(http::verb::get, "/requests?device=2");
+  EXPECT_EQ(panel.at("waiting").as_array().at(0).at("id"), boost::json::value(aliceId));
+  const auto& request = panel.at("requests").as_array().at(0).as_object();
+  EXPECT_EQ(request.at("recipients").as_array().at(0).at("how"), "waiting in the notification list (no tab shows the device)");
+  EXPECT_EQ(request.at("notReached").as_array().at(0).at("why"), R"(no external id "alice": it has "bob")");
+
+  // Device 1's tab shows the app: a notificationWillDisplay step from "api".
+  const auto toBob = json(http::verb::post, "/notifications", R"({"app_id":"playground-app",
+      "include_aliases":{"external_id":["bob"]},"target_channel":"push","headings":{"en":"For bob"},
+      "data":{"story":7}})");
+  const auto bobId = std::string(toBob.at("id").as_string());
+  runUntil([&] { return tab->heard(R"("by":"api","step":{"do":"notificationWillDisplay","title":"For bob")"); });
+  EXPECT_TRUE(tab->heard(R"({"type":"pushApi","event":"foreground")"));
+  runUntil([&] {
+    return json(http::verb::get, "/notifications/" + bobId + "?app_id=playground-app").at("successful") == 1;
+  });
+
+  EXPECT_EQ(call(http::verb::post, "/opened?device=1", R"({"id":")" + bobId + R"("})").status, 200u);
+  runUntil([&] { return tab->heard(R"("by":"api","step":{"do":"notificationClick")"); });
+  EXPECT_EQ(json(http::verb::get, "/notifications/" + bobId + "?app_id=playground-app").at("converted"), 1);
+  EXPECT_EQ(json(http::verb::get, "/notifications/" + aliceId + "?app_id=playground-app").at("converted"), 0);
+  EXPECT_EQ(call(http::verb::post, "/opened?device=2", R"({"id":"unknown"})").status, 404u);
+}
+
+}  // namespace
+}  // namespace pushwren::sim::playground
