@@ -313,11 +313,15 @@ TEST_F(DeviceFleetTest, ASessionIsTheFileAsItStoodWhenAskedAndARelaunchGoesOnInA
 
 // The watchdog's clock is the test's: time passes for it only when a test says so, so a device
 // is hung only where a test means it to be, however slow the machine.
-class HungDeviceTest : public DeviceFleetTest {
+// A base of its own, so that the clock is there before the fleet and after it: the fleet's last
+// frames are heard while the fixture ends.
+struct FakeClock {
+  std::chrono::steady_clock::time_point now{};
+};
+
+class HungDeviceTest : protected FakeClock, public DeviceFleetTest {
  protected:
   HungDeviceTest() : DeviceFleetTest(FleetLimits{FleetLimits::kMostDevices, {10s, [this] { return now; }}}) {}
-
-  std::chrono::steady_clock::time_point now{};
 };
 
 TEST_F(HungDeviceTest, IsNoticedWithoutAStepAndWhatWaitedHearsWhy) {
