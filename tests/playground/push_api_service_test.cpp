@@ -12,6 +12,7 @@
 #include "sim/playground/devices/device_fleet.h"
 #include "sim/playground/push_api/push_api.h"
 #include "tests/playground/run_io_until.h"
+#include "tests/playground/temp_folder.h"
 
 namespace pushwren::sim::playground {
 namespace {
@@ -36,7 +37,7 @@ class PushApiTest : public ::testing::Test {
  protected:
   PushApiTest()
       : fleet(io, {PUSHWREN_PLAYGROUND_WEB_DIR, std::nullopt, FolderSite{PUSHWREN_PLAYGROUND_WEB_DIR "/demo"}},
-              {PUSHWREN_SIM_EXECUTABLE, {"--web", PUSHWREN_PLAYGROUND_WEB_DIR, "--playground", "9"}}),
+              {PUSHWREN_SIM_EXECUTABLE, {"--web", PUSHWREN_PLAYGROUND_WEB_DIR, "--playground", "9"}}, sessions.path),
         api(io, fleet, "playground-app") {}
 
   ~PushApiTest() override {
@@ -64,6 +65,7 @@ class PushApiTest : public ::testing::Test {
     ASSERT_EQ(answer->status, 200u) << answer->body;
   }
 
+  TempFolder sessions;
   boost::asio::io_context io;
   DeviceFleet fleet;
   PushApi api;
@@ -99,7 +101,7 @@ TEST_F(PushApiTest, ReachesTheDeviceThatMatchesInTheForegroundOrInItsListAndCoun
   // Device 1 is shown in a tab; device 2's tab has gone.
   const auto tab = std::make_shared<RecordingTab>();
   ASSERT_EQ(fleet.openTab(tab, std::nullopt), "1");
-  fleet.tabSaid("1", R"({"type":"loaded","url":"http://127.0.0.1/"})");
+  fleet.tabSaid("1", R"({"type":"loaded","url":"http://127.0.0.1/"})", [] {});
   const auto gone = std::make_shared<RecordingTab>();
   ASSERT_EQ(fleet.openTab(gone, std::nullopt), "2");
   fleet.closeTab("2", gone.get());

@@ -28,6 +28,7 @@
 #include "sim/playground/devices/device_fleet.h"
 #include "sim/playground/server/playground_server.h"
 #include "tests/playground/run_io_until.h"
+#include "tests/playground/temp_folder.h"
 
 namespace pushwren::sim::playground {
 
@@ -131,7 +132,7 @@ class PlaygroundFixture : public ::testing::Test {
 
   void startPlayground(Site site, ServerLimits limits = {}) {
     fleet.emplace(io, PlaygroundFiles{PUSHWREN_PLAYGROUND_WEB_DIR, std::nullopt, std::move(site)},
-                  DeviceCommand{PUSHWREN_SIM_EXECUTABLE, {"--web", PUSHWREN_PLAYGROUND_WEB_DIR}});
+                  DeviceCommand{PUSHWREN_SIM_EXECUTABLE, {"--web", PUSHWREN_PLAYGROUND_WEB_DIR}}, sessions.path);
     server.emplace(io, *fleet, limits);
     server->listen(0);
     fleet->addSharedOption("--playground", std::to_string(server->port()));
@@ -178,6 +179,7 @@ class PlaygroundFixture : public ::testing::Test {
 
   asio::io_context io;
   std::optional<FixtureSite> site;
+  TempFolder sessions;
   std::optional<DeviceFleet> fleet;
   std::optional<PlaygroundServer> server;
 };

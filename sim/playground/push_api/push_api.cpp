@@ -258,7 +258,7 @@ void PushApi::sendOut(std::uint64_t number, std::function<void(const ApiRequest&
       oneIn();
     });
   }
-  gathering->limit.expires_after(DeviceProcess::kAnswerLimit + std::chrono::seconds(2));
+  gathering->limit.expires_after(Liveness::kSilenceLimit + std::chrono::seconds(2));
   gathering->limit.async_wait([finish](boost::system::error_code ec) {
     if (!ec) finish();
   });
