@@ -31,7 +31,8 @@ namespace {
 
 // A misspelt field would otherwise be skipped, and the step run without what its writer meant.
 void refuseUnknownFields(const boost::json::object& step, const StepKind& kind) {
-  for (const auto& [key, value] : step) {
+  for (const auto& member : step) {
+    const auto key = member.key();
     if (key == "do") continue;
     const auto known = std::any_of(kind.fields.begin(), kind.fields.end(),
                                    [&](const StepFieldDoc& field) { return field.name == key; });

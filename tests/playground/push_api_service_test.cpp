@@ -95,7 +95,7 @@ TEST_F(PushApiTest, WithNoDeviceASendReachesNobodyAndARefusedOneChangesNothing) 
 
 TEST_F(PushApiTest, ReachesTheDeviceThatMatchesInTheForegroundOrInItsListAndCountsTheTap) {
   std::optional<std::optional<std::string>> started;
-  fleet.startFirstDevice([&](std::optional<std::string> failure) { started = failure; });
+  fleet.startFirstDevice([&](const std::optional<std::string>& failure) { started = failure; });
   runUntil([&] { return started.has_value(); });
   ASSERT_FALSE(*started) << **started;
   // Device 1 is shown in a tab; device 2's tab has gone.

@@ -107,7 +107,7 @@ T runToEnd(asio::io_context& io, asio::awaitable<T> work) {
     std::optional<T> value;
   };
   const auto outcome = std::make_shared<Outcome>();
-  asio::co_spawn(io, std::move(work), [outcome](std::exception_ptr error, T value) {
+  asio::co_spawn(io, std::move(work), [outcome](const std::exception_ptr& error, T value) {
     outcome->done = true;
     outcome->error = error;
     outcome->value = std::move(value);

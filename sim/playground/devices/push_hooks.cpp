@@ -31,7 +31,7 @@ std::string applyNotificationBadge(ReferenceHost& host, std::string_view body) {
   const auto* fields = !ec ? parsed.if_object() : nullptr;
   const auto* type = fields ? fields->if_contains("type") : nullptr;
   const auto* count = fields ? fields->if_contains("count") : nullptr;
-  if (!type || !type->is_string() || !count || !count->is_int64()) return "a badge is {\"type\", \"count\"}";
+  if (!type || !type->is_string() || !count || !count->is_int64()) return R"(a badge is {"type", "count"})";
   auto& application = host.application();
   auto badge = count->get_int64();
   if (type->get_string() == "Increase") {

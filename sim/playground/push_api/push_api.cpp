@@ -216,7 +216,7 @@ struct PushApi::Gathering {
 
 // Asks every device for its state, all at once, then targets them all with the same picture. A
 // device let go while it is asked never answers: past the limit it counts as not reached.
-void PushApi::sendOut(std::uint64_t number, std::function<void(const ApiRequest&)> done) {
+void PushApi::sendOut(std::uint64_t number, const std::function<void(const ApiRequest&)>& done) {
   const auto views = fleet_.deviceViews();
   auto gathering = std::make_shared<Gathering>(io_);
   gathering->snapshots.resize(views.size());
@@ -251,7 +251,7 @@ void PushApi::sendOut(std::uint64_t number, std::function<void(const ApiRequest&
       oneIn();
       continue;
     }
-    fleet_.askDevice(view.id, {"pushState", 0, "-", ""}, [this, gathering, i, id = view.id, oneIn](StepAnswer answer) {
+    fleet_.askDevice(view.id, {"pushState", 0, "-", ""}, [this, gathering, i, id = view.id, oneIn](const StepAnswer& answer) {
       if (gathering->over) return;
       gathering->snapshots[i] = snapshotOf(id, answer);
       if (!gathering->snapshots[i].unreachable) lastKnown_[id] = gathering->snapshots[i];
@@ -313,7 +313,7 @@ void PushApi::deliverTo(ApiRequest& request, const std::string& device, bool sho
   fleet_.tellTab(device, json::serialize(json::object{{"type", "pushApi"}, {"event", "foreground"},
                                                       {"notification", notification}}));
   fleet_.askDevice(device, {"steps", 0, "api", json::serialize(stepFor("notificationWillDisplay", request))},
-                   [this, number = request.number, device](StepAnswer answer) {
+                   [this, number = request.number, device](const StepAnswer& answer) {
                      auto* request = store_.byNumber(number);
                      if (!request) return;
                      request->delivered[device] = foregroundOutcome(answer);
@@ -321,7 +321,7 @@ void PushApi::deliverTo(ApiRequest& request, const std::string& device, bool sho
                    });
 }
 
-void PushApi::screen(const std::string& device, const std::string& body, std::function<void(Answer)> answer) {
+void PushApi::screen(const std::string& device, const std::string& body, const std::function<void(Answer)>& answer) {
   boost::system::error_code ec;
   const auto parsed = json::parse(body, ec);
   const auto* home = !ec && parsed.is_object() ? parsed.get_object().if_contains("home") : nullptr;

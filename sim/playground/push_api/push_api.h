@@ -61,13 +61,13 @@ class PushApi {
  private:
   struct Gathering;
   void create(const std::string& body, std::function<void(Answer)> answer);
-  void sendOut(std::uint64_t number, std::function<void(const ApiRequest&)> done);
+  void sendOut(std::uint64_t number, const std::function<void(const ApiRequest&)>& done);
   void targetAndDeliver(std::uint64_t number, const std::vector<DeviceSnapshot>& devices, const std::set<std::string>& shown,
                  const std::function<void(const ApiRequest&)>& done);
   void deliverTo(ApiRequest& request, const std::string& device, bool shown);
   void schedule(std::uint64_t number, std::int64_t atMillis);
   void opened(const std::string& device, const std::string& body, std::function<void(Answer)> answer);
-  void screen(const std::string& device, const std::string& body, std::function<void(Answer)> answer);
+  void screen(const std::string& device, const std::string& body, const std::function<void(Answer)>& answer);
   Answer panelAnswer(const std::string& device) const;
   void showInPanel(const ApiRequest& request);
 
