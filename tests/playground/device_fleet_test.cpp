@@ -95,7 +95,7 @@ class DeviceFleetTest : public ::testing::Test {
   std::optional<SessionSlice> session(const std::string& device, const std::string& which) {
     std::optional<SessionSlice> slice;
     bool heard = false;
-    fleet.session(device, which, [&](StepAnswer refusal, std::optional<SessionSlice> given) {
+    fleet.session(device, which, [&](const StepAnswer& refusal, const std::optional<SessionSlice>& given) {
       heard = true;
       slice = std::move(given);
       EXPECT_TRUE(slice) << refusal.status << " " << refusal.body;
@@ -295,7 +295,7 @@ TEST_F(DeviceFleetTest, ASessionIsTheFileAsItStoodWhenAskedAndARelaunchGoesOnInA
   signalDevice("1", SIGKILL);
   runUntil([&] { return first->heard("app", "crashed"); });
   bool refused = false;
-  fleet.session("1", "jsonl", [&](StepAnswer refusal, std::optional<SessionSlice> slice) {
+  fleet.session("1", "jsonl", [&](const StepAnswer& refusal, const std::optional<SessionSlice>& slice) {
     refused = !slice && refusal.status == 409u;
   });
   EXPECT_TRUE(refused);

@@ -66,11 +66,11 @@ TEST_F(LiveDeviceTest, RequestsRunOneAfterAnotherInTheOrderTheyCame) {
   std::vector<std::string> order;
   std::optional<StepAnswer> one, other;
   device.applyStep(calls("one-", 30), "script", [&](StepAnswer given) {
-    order.push_back("one");
+    order.emplace_back("one");
     one = std::move(given);
   });
   device.applyStep(calls("other-", 30), "panel", [&](StepAnswer given) {
-    order.push_back("other");
+    order.emplace_back("other");
     other = std::move(given);
   });
   runUntil([&] { return one && other; });

@@ -62,9 +62,9 @@ class Reader {
   std::optional<json::object> languages(std::string_view key) {
     const auto* value = field(key);
     if (!value) return std::nullopt;
-    if (!value->is_object()) return wrong(key, "a map of language codes to strings, such as {\"en\": \"Hello\"}");
+    if (!value->is_object()) return wrong(key, R"(a map of language codes to strings, such as {"en": "Hello"})");
     for (const auto& [language, text] : value->get_object()) {
-      if (!text.is_string()) return wrong(key, "a map of language codes to strings, such as {\"en\": \"Hello\"}");
+      if (!text.is_string()) return wrong(key, R"(a map of language codes to strings, such as {"en": "Hello"})");
     }
     return value->get_object();
   }
@@ -119,7 +119,7 @@ std::vector<std::vector<TagFilter>> readFilters(const json::array& filters, Read
     const auto& filter = filters[i].get_object();
     if (const auto* op = filter.if_contains("operator")) {
       if (!op->is_string() || (op->get_string() != "OR" && op->get_string() != "AND")) {
-        reader.error(where + ": operator must be \"OR\" or \"AND\"");
+        reader.error(where + R"(: operator must be "OR" or "AND")");
       } else if (op->get_string() == "OR") {
         groups.emplace_back();
       }
@@ -260,7 +260,7 @@ std::optional<std::int64_t> readSendAfter(std::string_view text) {
   if (!day.ok() || number(4) > 23 || number(5) > 59 || number(6) > 60 || number(8) > 23 || number(9) > 59) {
     return std::nullopt;
   }
-  auto seconds = sys_days(day).time_since_epoch() / 1s + number(4) * 3600 + number(5) * 60 + number(6);
+  auto seconds = sys_days(day).time_since_epoch() / 1s + static_cast<long long>(number(4)) * 3600 + static_cast<long long>(number(5)) * 60 + number(6);
   if (match[7].matched) {
     const auto offset = number(8) * 3600 + number(9) * 60;
     seconds += match[7].str() == "+" ? -offset : offset;
@@ -292,14 +292,14 @@ std::variant<NotificationRequest, RequestErrors> readNotificationRequest(std::st
   request.url = reader.string("url");
   if (const auto type = reader.string("ios_badgeType")) {
     if (*type != "None" && *type != "SetTo" && *type != "Increase") {
-      errors.errors.push_back("ios_badgeType must be \"None\", \"SetTo\" or \"Increase\", not \"" + *type + "\"");
+      errors.errors.push_back(R"(ios_badgeType must be "None", "SetTo" or "Increase", not ")" + *type + "\"");
     } else {
       request.badgeType = *type;
     }
   }
   if (const auto count = reader.integer("ios_badgeCount")) {
     if (*count < -kLargestBadge || *count > kLargestBadge) {
-      errors.errors.push_back("ios_badgeCount must be between -1000000 and 1000000");
+      errors.errors.emplace_back("ios_badgeCount must be between -1000000 and 1000000");
     } else {
       request.badgeCount = *count;
     }

@@ -148,7 +148,7 @@ void PushApi::handle(http::verb method, std::string_view target, const std::stri
   }
   if (path == "/screen") {
     if (method != http::verb::post) return wrongMethod("POST");
-    return screen(device, body, std::move(answer));
+    return screen(device, body, answer);
   }
   if (path == "/opened") {
     if (method != http::verb::post) return wrongMethod("POST");
