@@ -1,6 +1,7 @@
 #include "sim/playground/push_api/notification_store.h"
 
 #include <ctime>
+#include <ranges>
 
 #include <boost/json/array.hpp>
 
@@ -12,7 +13,11 @@ json::value optionalText(const std::optional<std::string>& text) {
   return text ? json::value(*text) : json::value(nullptr);
 }
 
-json::array strings(const std::vector<std::string>& items) { return json::array(items.begin(), items.end()); }
+json::array strings(const std::vector<std::string>& items) {
+  json::array array;
+  for (const auto& item : items) array.emplace_back(item);
+  return array;
+}
 
 std::size_t recipients(const ApiRequest& request) {
   std::size_t count = 0;
@@ -84,9 +89,9 @@ json::object providerList(const NotificationStore& store, const std::string& app
                           std::size_t offset) {
   json::array notifications;
   std::size_t total = 0;
-  for (auto each = store.all().rbegin(); each != store.all().rend(); ++each) {
-    if (each->id.empty()) continue;
-    if (total >= offset && notifications.size() < limit) notifications.push_back(providerView(*each, appId));
+  for (const auto& each : std::views::reverse(store.all())) {
+    if (each.id.empty()) continue;
+    if (total >= offset && notifications.size() < limit) notifications.push_back(providerView(each, appId));
     ++total;
   }
   return {{"total_count", total}, {"offset", offset}, {"limit", limit}, {"notifications", std::move(notifications)}};
