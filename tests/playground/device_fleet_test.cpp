@@ -95,7 +95,7 @@ class DeviceFleetTest : public ::testing::Test {
   std::optional<SessionSlice> session(const std::string& device, const std::string& which) {
     std::optional<SessionSlice> slice;
     bool heard = false;
-    fleet.session(device, which, [&](const StepAnswer& refusal, const std::optional<SessionSlice>& given) {
+    fleet.session(device, which, [&](const StepAnswer& refusal, std::optional<SessionSlice> given) {
       heard = true;
       slice = std::move(given);
       EXPECT_TRUE(slice) << refusal.status << " " << refusal.body;

@@ -1,7 +1,6 @@
 #include "sim/playground/push_api/notification_store.h"
 
 #include <ctime>
-#include <ranges>
 
 #include <boost/json/array.hpp>
 
@@ -89,9 +88,10 @@ json::object providerList(const NotificationStore& store, const std::string& app
                           std::size_t offset) {
   json::array notifications;
   std::size_t total = 0;
-  for (const auto& each : std::views::reverse(store.all())) {
-    if (each.id.empty()) continue;
-    if (total >= offset && notifications.size() < limit) notifications.push_back(providerView(each, appId));
+  // Newest first. NOLINTNEXTLINE(modernize-loop-convert): clang 14 cannot read libstdc++ 12's views
+  for (auto each = store.all().rbegin(); each != store.all().rend(); ++each) {
+    if (each->id.empty()) continue;
+    if (total >= offset && notifications.size() < limit) notifications.push_back(providerView(*each, appId));
     ++total;
   }
   return {{"total_count", total}, {"offset", offset}, {"limit", limit}, {"notifications", std::move(notifications)}};
