@@ -12,7 +12,8 @@ PUSHWREN_SETUP_EXTRAS="${PUSHWREN_SETUP_EXTRAS:-} browser" bash scripts/setup.sh
 if [[ ! -f node_modules/.package-lock.json || package-lock.json -nt node_modules/.package-lock.json ]]; then
   npm ci --no-audit --no-fund
 fi
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPUSHWREN_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+source scripts/build_cache.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPUSHWREN_BENCH=ON -DBUILD_TESTING=OFF "${launcher[@]}" >/dev/null
 cmake --build build/release -j"$(nproc)" --target pushwren_bench pushwren-sim
 mkdir -p build/bench
 echo "== Google Benchmark suite" >&2

@@ -22,9 +22,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${PUSHWREN_BUILD_DIR:-build}
+source scripts/build_cache.sh
 
 if [[ ! -f $build/CMakeCache.txt ]]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 fi
 # The build directory's own choice, given back at the end.
 sim_option=$(sed -n 's/^PUSHWREN_INSTALL_SIM:BOOL=//p' "$build/CMakeCache.txt")
@@ -37,8 +38,6 @@ trap cleanup EXIT
 
 fail() { echo "install check: $*" >&2; exit 1; }
 step() { echo "install check: $*"; }
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 # The dynamic symbols the library $1 defines must be the interface the headers under $2 declare:
 # no Boost (a host's own Boost must never bind to ours), and no name of ours, or of anyone else

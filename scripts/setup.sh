@@ -11,6 +11,8 @@ packages=(
   # the install check: pkg-config reads pushwren.pc; cpack's Debian packages need dpkg-shlibdeps
   # (dpkg-dev) and file
   pkg-config dpkg-dev file
+  # every build compiles through it (scripts/build_cache.sh)
+  ccache
 )
 # The browser tests and the sanitizer/fuzz builds add their own packages here when asked for.
 if [[ "${PUSHWREN_SETUP_EXTRAS:-}" == *browser* ]]; then

@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 class ProxyExchangeTest : public PlaygroundFixture {
  protected:
   // A site that answers every request with `response`.
-  void startSiteAnswering(http::response<http::string_body> response) {
+  void startSiteAnswering(const http::response<http::string_body>& response) {
     startSite([response](tcp::socket& socket, beast::flat_buffer&, SiteRequest&) { return answerWith(socket, response); });
     startPlayground(site->upstream());
   }

@@ -106,7 +106,7 @@ TEST_F(TunnelTest, TheUpgradeNamesTheSiteAndMessagesOfBothKindsPassUntilTheSiteC
   EXPECT_FALSE(binary.text);
 
   // Larger than one piece of the pipe: passed on whole.
-  const std::string large(100 * 1024, 'x');
+  const std::string large(std::size_t{100} * 1024, 'x');
   EXPECT_EQ(runToEnd(io, roundTrip(ws, large, false)).data, large);
 
   const auto closing = runToEnd(io, roundTrip(ws, "close", true));
