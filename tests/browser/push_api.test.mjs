@@ -101,6 +101,7 @@ test("the official client sends by external id: alice's device shows it, bob's i
   notification.headings = { en: "Match report" };
   notification.contents = { en: "Lyon 2 – 1 Nantes", fr: "Lyon 2 – 1 Nantes (fr)" };
   notification.data = { story: 42 };
+  notification.url = "https://news.example/match/42";
   notification.include_aliases = { external_id: ["alice"] };
   notification.target_channel = "push";
   notification.ttl = 3600;
@@ -127,6 +128,9 @@ test("the official client sends by external id: alice's device shows it, bob's i
 
   await banner.click();
   await alice.demo.locator("#events li", { hasText: "Notification opened" }).filter({ hasText: '"story":42' }).waitFor();
+  // The launch URL is the phone browser's, not the app's: the page keeps its address.
+  await alice.page.locator("#notices .notice-text", { hasText: "opens in the device's browser: https://news.example/match/42" }).waitFor();
+  assert.doesNotMatch(await alice.page.locator("#address").inputValue(), /news\.example/);
   const after = await client.getNotification(APP_ID, sent.id);
   assert.equal(after.converted, 1);
   assert.equal(typeof after.completed_at, "number");

@@ -125,7 +125,7 @@ TEST_F(PushApiTest, ReachesTheDeviceThatMatchesInTheForegroundOrInItsListAndCoun
   // Device 1's tab shows the app: a notificationWillDisplay step from "api".
   const auto toBob = json(http::verb::post, "/notifications", R"({"app_id":"playground-app",
       "include_aliases":{"external_id":["bob"]},"target_channel":"push","headings":{"en":"For bob"},
-      "data":{"story":7}})");
+      "data":{"story":7},"url":"https://example.com/news/7"})");
   const auto bobId = std::string(toBob.at("id").as_string());
   runUntil([&] { return tab->heard(R"("by":"api","step":{"do":"notificationWillDisplay","title":"For bob")"); });
   EXPECT_TRUE(tab->heard(R"({"type":"pushApi","event":"foreground")"));
@@ -135,6 +135,11 @@ TEST_F(PushApiTest, ReachesTheDeviceThatMatchesInTheForegroundOrInItsListAndCoun
 
   EXPECT_EQ(call(http::verb::post, "/opened?device=1", R"({"id":")" + bobId + R"("})").status, 200u);
   runUntil([&] { return tab->heard(R"("by":"api","step":{"do":"notificationClick")"); });
+  // The launch URL is not the app's data: the tap's step carries none of it, and the tab is told
+  // where the phone's browser would go.
+  EXPECT_TRUE(tab->heard(R"("step":{"do":"notificationClick","title":"For bob","additionalData":{"story":7}})"));
+  EXPECT_TRUE(tab->heard(
+      R"({"type":"notice","text":"The notification's launch URL opens in the device's browser: https://example.com/news/7"})"));
   EXPECT_EQ(json(http::verb::get, "/notifications/" + bobId + "?app_id=playground-app").at("converted"), 1);
   EXPECT_EQ(json(http::verb::get, "/notifications/" + aliceId + "?app_id=playground-app").at("converted"), 0);
   EXPECT_EQ(call(http::verb::post, "/opened?device=2", R"({"id":"unknown"})").status, 404u);

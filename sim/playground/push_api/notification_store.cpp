@@ -126,6 +126,7 @@ json::object panelView(const ApiRequest& request) {
       {"targeting", asked ? json::value(describeTargeting(asked->targeting)) : json::value(nullptr)},
       {"title", asked ? optionalText(asked->title) : json::value(nullptr)},
       {"body", asked ? optionalText(asked->body) : json::value(nullptr)},
+      {"url", asked ? optionalText(asked->url) : json::value(nullptr)},
       {"outcome", outcome},
       {"ignored", asked ? strings(asked->ignoredFields) : json::array()},
       {"errors", strings(request.errors)},

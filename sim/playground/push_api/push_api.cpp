@@ -347,6 +347,13 @@ void PushApi::opened(const std::string& device, const std::string& body, std::fu
   std::erase_if(list, [&](const json::object& each) { return each.at("id") == json::value(*id); });
   request->tappedOn.insert(device);
   showInPanel(*request);
+  // The app hears of the tap; its launch URL is the SDK's to open, in the phone's browser, which
+  // the playground does not have: the tab says where the phone would go.
+  if (const auto& url = request->request->url) {
+    fleet_.tellTab(device, json::serialize(json::object{
+                               {"type", "notice"},
+                               {"text", "The notification's launch URL opens in the device's browser: " + *url}}));
+  }
 
   const auto relay = [answer = std::move(answer)](StepAnswer result) { answer({result.status, std::move(result.body)}); };
   const auto views = fleet_.deviceViews();

@@ -118,6 +118,7 @@ export class PushApiPanel {
     for (const missed of request.notReached) {
       details.append(element("li", "not-reached", `device ${missed.device} not reached: ${missed.why}`));
     }
+    if (request.url) details.append(element("li", "", `launch URL ${request.url}: a tap opens it in the device's browser`));
     if (request.taps > 0) details.append(element("li", "", `tapped on ${request.taps} device${request.taps === 1 ? "" : "s"}`));
     if (request.ignored.length) details.append(element("li", "ignored", `ignored fields: ${request.ignored.join(", ")}`));
     item.append(details);
