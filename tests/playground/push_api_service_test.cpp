@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
+#include <csignal>
 
 #include <chrono>
 #include <memory>
