@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -143,6 +145,65 @@ TEST_F(PushApiTest, ReachesTheDeviceThatMatchesInTheForegroundOrInItsListAndCoun
   EXPECT_EQ(json(http::verb::get, "/notifications/" + bobId + "?app_id=playground-app").at("converted"), 1);
   EXPECT_EQ(json(http::verb::get, "/notifications/" + aliceId + "?app_id=playground-app").at("converted"), 0);
   EXPECT_EQ(call(http::verb::post, "/opened?device=2", R"({"id":"unknown"})").status, 404u);
+}
+
+TEST_F(PushApiTest, TabsHearOfARequestOnceEveryDeviceItWentToHasAnswered) {
+  std::optional<std::optional<std::string>> started;
+  fleet.startFirstDevice([&](const std::optional<std::string>& failure) { started = failure; });
+  runUntil([&] { return started.has_value(); });
+  ASSERT_FALSE(*started) << **started;
+  std::vector<std::shared_ptr<RecordingTab>> tabs;
+  for (const std::string device : {"1", "2"}) {
+    tabs.push_back(std::make_shared<RecordingTab>());
+    ASSERT_EQ(fleet.openTab(tabs.back(), std::nullopt), device);
+    fleet.tabSaid(device, R"({"type":"loaded","url":"http://127.0.0.1/"})", [] {});
+    steps(device, R"({"do":"sdk","set":{"permission":"granted","pushSubscription":{"id":"sub-)" + device +
+                      R"(","optedIn":true}}})");
+  }
+  const auto pidOf = [&](const std::string& device) {
+    const auto list = boost::json::parse(fleet.deviceList());
+    for (const auto& each : list.at("devices").as_array()) {
+      if (each.at("id") == device.c_str()) return static_cast<pid_t>(each.at("pid").to_number<int>());
+    }
+    return pid_t{-1};
+  };
+  const auto heardOf = [](const RecordingTab& tab, const std::function<bool(const boost::json::object&)>& which) {
+    std::vector<boost::json::object> heard;
+    for (const auto& message : tab.messages) {
+      const auto parsed = boost::json::parse(message).as_object();
+      if (parsed.at("type") == "pushApi" && parsed.at("event") == "request" && which(parsed.at("request").as_object())) {
+        heard.push_back(parsed.at("request").as_object());
+      }
+    }
+    return heard;
+  };
+
+  const auto sent = json(http::verb::post, "/notifications", R"({"app_id":"playground-app",
+      "included_segments":["Subscribed Users"],"headings":{"en":"For everyone"}})");
+  const auto id = std::string(sent.at("id").as_string());
+  ASSERT_FALSE(id.empty()) << boost::json::serialize(sent);
+  const auto isIt = [&](const boost::json::object& request) { return request.at("id") == id.c_str(); };
+  // Device 2 is held before it has run its step; device 1 answers.
+  const auto held = pidOf("2");
+  ASSERT_GT(held, 0);
+  ASSERT_EQ(kill(held, SIGSTOP), 0);
+  runUntil([&] { return json(http::verb::get, "/notifications/" + id + "?app_id=playground-app").at("remaining") == 1; });
+  // The tabs hear of another request meanwhile, but not of this one, which is still going out.
+  EXPECT_EQ(call(http::verb::post, "/notifications", R"({"app_id":"playground-app"})").status, 400u);
+  const auto isRefused = [](const boost::json::object& request) { return !request.at("errors").as_array().empty(); };
+  runUntil([&] { return !heardOf(*tabs[0], isRefused).empty(); });
+  EXPECT_TRUE(heardOf(*tabs[0], isIt).empty());
+  ASSERT_EQ(kill(held, SIGCONT), 0);
+
+  runUntil([&] { return !heardOf(*tabs[0], isIt).empty() && !heardOf(*tabs[1], isIt).empty(); });
+  // Each tab hears of it once, with what both devices did with it.
+  for (const auto& tab : tabs) {
+    const auto heard = heardOf(*tab, isIt);
+    ASSERT_EQ(heard.size(), 1u);
+    const auto& recipients = heard[0].at("recipients").as_array();
+    ASSERT_EQ(recipients.size(), 2u);
+    for (const auto& each : recipients) EXPECT_NE(each.at("how"), boost::json::value(kOnItsWay)) << boost::json::serialize(each);
+  }
 }
 
 }  // namespace

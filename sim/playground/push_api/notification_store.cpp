@@ -57,14 +57,18 @@ ApiRequest* NotificationStore::byNumber(std::uint64_t number) {
   return nullptr;
 }
 
+std::size_t deliveriesOnTheirWay(const ApiRequest& request) {
+  std::size_t pending = 0;
+  for (const auto& each : request.reach) {
+    if (each.receives && request.delivered.at(each.device) == kOnItsWay) ++pending;
+  }
+  return pending;
+}
+
 json::object providerView(const ApiRequest& request, const std::string& appId) {
   const auto& asked = *request.request;
   const auto queuedAt = request.receivedAt / 1000;
-  // What has gone out and has not yet been answered by its device.
-  std::size_t pending = 0;
-  for (const auto& each : request.reach) {
-    if (each.receives && request.delivered.at(each.device) == "on its way") ++pending;
-  }
+  const auto pending = deliveriesOnTheirWay(request);
   return {
       {"id", request.id},
       {"app_id", appId},

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <boost/json/object.hpp>
@@ -45,6 +46,11 @@ class NotificationStore {
   std::deque<ApiRequest> requests_;
   std::uint64_t lastNumber_ = 0;
 };
+
+// What a device has of a request it has not answered for yet.
+inline constexpr std::string_view kOnItsWay = "on its way";
+// How many devices the request went to have not answered for it yet.
+std::size_t deliveriesOnTheirWay(const ApiRequest& request);
 
 // GET {base}/notifications/{id}: the provider's view of one notification.
 boost::json::object providerView(const ApiRequest& request, const std::string& appId);

@@ -265,6 +265,15 @@ void PushApi::sendOut(std::uint64_t number, const std::function<void(const ApiRe
   oneIn();
 }
 
+// What each device a request reaches is sent, made once for all of them.
+struct PushApi::Outgoing {
+  json::object notification;
+  std::string waitingMessage;
+  std::string foregroundMessage;
+  std::string step;
+  std::optional<std::string> badge;
+};
+
 void PushApi::targetAndDeliver(std::uint64_t number, const std::vector<DeviceSnapshot>& devices,
                         const std::set<std::string>& shown, const std::function<void(const ApiRequest&)>& done) {
   auto* request = store_.byNumber(number);
@@ -274,10 +283,12 @@ void PushApi::targetAndDeliver(std::uint64_t number, const std::vector<DeviceSna
   const bool wasScheduled = std::exchange(request->scheduled, false);
   request->completedAt = clock_() / 1000;
   bool anyone = false;
+  std::optional<Outgoing> outgoing;
   for (const auto& each : request->reach) {
     if (!each.receives) continue;
     anyone = true;
-    deliverTo(*request, each.device, shown.contains(each.device));
+    if (!outgoing) outgoing = outgoingFor(*request);
+    deliverTo(*request, *outgoing, each.device, shown.contains(each.device));
   }
   // The provider makes no notification of a request sent right away that reaches nobody; one
   // scheduled earlier keeps the id it was given.
@@ -286,33 +297,39 @@ void PushApi::targetAndDeliver(std::uint64_t number, const std::vector<DeviceSna
   showInPanel(*request);
 }
 
-void PushApi::deliverTo(ApiRequest& request, const std::string& device, bool shown) {
+PushApi::Outgoing PushApi::outgoingFor(const ApiRequest& request) {
   const auto& asked = *request.request;
-  const auto ignore = [](const StepAnswer&) {};
+  Outgoing outgoing;
+  outgoing.notification = forTheTab(request);
+  outgoing.waitingMessage = json::serialize(
+      json::object{{"type", "pushApi"}, {"event", "waiting"}, {"notification", outgoing.notification}});
+  outgoing.foregroundMessage = json::serialize(
+      json::object{{"type", "pushApi"}, {"event", "foreground"}, {"notification", outgoing.notification}});
+  outgoing.step = json::serialize(stepFor("notificationWillDisplay", request));
   if (asked.badgeType != "None") {
-    fleet_.askDevice(device,
-                     {"pushBadge", 0, "-",
-                      json::serialize(json::object{{"type", asked.badgeType}, {"count", asked.badgeCount}})},
-                     ignore);
+    outgoing.badge = json::serialize(json::object{{"type", asked.badgeType}, {"count", asked.badgeCount}});
   }
-  const auto notification = forTheTab(request);
+  return outgoing;
+}
+
+void PushApi::deliverTo(ApiRequest& request, const Outgoing& outgoing, const std::string& device, bool shown) {
+  const auto ignore = [](const StepAnswer&) {};
+  if (outgoing.badge) fleet_.askDevice(device, {"pushBadge", 0, "-", *outgoing.badge}, ignore);
   if (!shown || onHomeScreen_.contains(device)) {
     auto& list = waiting_[device];
-    list.push_back(notification);
+    list.push_back(outgoing.notification);
     // A phone's list keeps the newest; a backend sending in a loop must not grow it without end.
     if (list.size() > kMostWaiting) list.erase(list.begin());
-    fleet_.tellTab(device, json::serialize(json::object{{"type", "pushApi"}, {"event", "waiting"},
-                                                        {"notification", notification}}));
+    fleet_.tellTab(device, outgoing.waitingMessage);
     request.delivered[device] = shown ? "waiting in the notification list (the tab shows the home screen)"
                                       : "waiting in the notification list (no tab shows the device)";
     return;
   }
-  request.delivered[device] = "on its way";
+  request.delivered[device] = kOnItsWay;
   // The tab hears which notification it is before the step's lines reach it, so a tap on its
   // banner is counted for this one.
-  fleet_.tellTab(device, json::serialize(json::object{{"type", "pushApi"}, {"event", "foreground"},
-                                                      {"notification", notification}}));
-  fleet_.askDevice(device, {"steps", 0, "api", json::serialize(stepFor("notificationWillDisplay", request))},
+  fleet_.tellTab(device, outgoing.foregroundMessage);
+  fleet_.askDevice(device, {"steps", 0, "api", outgoing.step},
                    [this, number = request.number, device](const StepAnswer& answer) {
                      auto* request = store_.byNumber(number);
                      if (!request) return;
@@ -378,8 +395,10 @@ PushApi::Answer PushApi::panelAnswer(const std::string& device) const {
                                             {"waiting", std::move(waiting)}})};
 }
 
-// The tabs hear of a request's changes together, a moment later: a request to 16 devices
-// changes 16 times as they answer, and each tab is drawing a banner meanwhile.
+// The tabs hear of a request's changes together, a moment later, and of a request going out only
+// once every device it went to has answered: a request to 16 devices changes 16 times as they
+// answer, and each tab is drawing its banner meanwhile. Every device answers in the end (or its
+// process is let go, which answers too), and its answer brings the request back here.
 void PushApi::showInPanel(const ApiRequest& request) {
   const bool armed = !panelChanges_.empty();
   panelChanges_.insert(request.number);
@@ -388,10 +407,10 @@ void PushApi::showInPanel(const ApiRequest& request) {
   panelTimer_.async_wait([this](boost::system::error_code ec) {
     if (ec) return;
     for (const auto number : std::exchange(panelChanges_, {})) {
-      if (const auto* changed = store_.byNumber(number)) {
-        fleet_.tellEveryTab(json::serialize(json::object{{"type", "pushApi"}, {"event", "request"},
-                                                         {"request", panelView(*changed)}}));
-      }
+      const auto* changed = store_.byNumber(number);
+      if (!changed || deliveriesOnTheirWay(*changed) > 0) continue;
+      fleet_.tellEveryTab(json::serialize(json::object{{"type", "pushApi"}, {"event", "request"},
+                                                       {"request", panelView(*changed)}}));
     }
   });
 }

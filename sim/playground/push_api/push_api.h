@@ -37,7 +37,8 @@ namespace pushwren::sim::playground {
 // notification list and the badge follows; a tap is a notificationClick step, or the relaunch of
 // a crashed app from that notification. Every step goes to the device with "api" as its source,
 // so its session replays. Tabs hear of each request as {"type": "pushApi", "event": "request",
-// "request": {...}} (notification_store.h's panelView) and of their own notifications as
+// "request": {...}} (notification_store.h's panelView), once the devices it went to have
+// answered for it, and of their own notifications as
 // {"type": "pushApi", "event": "foreground" | "waiting", "notification": {...}}.
 class PushApi {
  public:
@@ -60,11 +61,13 @@ class PushApi {
 
  private:
   struct Gathering;
+  struct Outgoing;
   void create(const std::string& body, std::function<void(Answer)> answer);
   void sendOut(std::uint64_t number, const std::function<void(const ApiRequest&)>& done);
   void targetAndDeliver(std::uint64_t number, const std::vector<DeviceSnapshot>& devices, const std::set<std::string>& shown,
                  const std::function<void(const ApiRequest&)>& done);
-  void deliverTo(ApiRequest& request, const std::string& device, bool shown);
+  static Outgoing outgoingFor(const ApiRequest& request);
+  void deliverTo(ApiRequest& request, const Outgoing& outgoing, const std::string& device, bool shown);
   void schedule(std::uint64_t number, std::int64_t atMillis);
   void opened(const std::string& device, const std::string& body, std::function<void(Answer)> answer);
   void screen(const std::string& device, const std::string& body, const std::function<void(Answer)>& answer);

@@ -4,6 +4,8 @@
 // any other. Every text here is the page's or the push service's: it is set as text, never markup.
 
 const BANNER_SHOWN_MS = 5000;
+// The list keeps the newest, as the push service keeps a device's waiting ones.
+const MOST_LISTED = 100;
 const BANNER_LEAVING_MS = 400; // the slide out in playground.css
 
 function element(tag, className, text) {
@@ -61,8 +63,7 @@ export class PhoneOverlays {
   // A push API notification that waits in the list (the app was not in the foreground).
   listFromApi(notification) {
     if (this.#listed.some((listed) => listed.api?.id === notification.id)) return;
-    this.#listed.unshift({ ...notification, api: notification });
-    this.#drawList();
+    this.#list({ ...notification, api: notification });
   }
 
   #tap(notification) {
@@ -107,8 +108,7 @@ export class PhoneOverlays {
     banner.append(element("span", "banner-app", "App · now"), element("strong", "banner-title", notification.title ?? ""),
       element("span", "banner-body", notification.body ?? ""));
     this.#parts.banners.prepend(banner);
-    this.#listed.unshift(notification);
-    this.#drawList();
+    this.#list(notification);
     // It goes after a few seconds, but not from under the pointer or the keyboard focus.
     let timers = [];
     const leaveSoon = () => {
@@ -134,21 +134,35 @@ export class PhoneOverlays {
     this.#drawList();
   }
 
+  // A new notification goes on top of what is drawn: every tab draws one with each banner, so
+  // the list is not drawn again from the start.
+  #list(notification) {
+    this.#listed.unshift(notification);
+    const list = this.#parts.list;
+    list.querySelector(".empty")?.remove();
+    list.prepend(this.#listedItem(notification));
+    while (this.#listed.length > MOST_LISTED) {
+      this.#listed.pop();
+      list.lastElementChild.remove();
+    }
+  }
+
   #drawList() {
     const list = this.#parts.list;
-    list.replaceChildren();
+    list.replaceChildren(...this.#listed.map((notification) => this.#listedItem(notification)));
     if (this.#listed.length === 0) list.append(element("li", "empty", "No notifications"));
-    for (const notification of this.#listed) {
-      const item = element("li");
-      const tap = button("listed-notification", "", () => {
-        this.#unlist(notification);
-        this.toggleHome(false);
-        this.#tap(notification);
-      });
-      tap.append(element("strong", "", notification.title ?? "Notification"), element("span", "", notification.body ?? ""));
-      item.append(tap);
-      list.append(item);
-    }
+  }
+
+  #listedItem(notification) {
+    const item = element("li");
+    const tap = button("listed-notification", "", () => {
+      this.#unlist(notification);
+      this.toggleHome(false);
+      this.#tap(notification);
+    });
+    tap.append(element("strong", "", notification.title ?? "Notification"), element("span", "", notification.body ?? ""));
+    item.append(tap);
+    return item;
   }
 
   #prompt(open) {
