@@ -118,7 +118,7 @@ test("a tab that goes away in the middle of a call leaves the others served", as
 });
 
 // A tab left unanswered fails this test, rather than holding the whole suite to its limit.
-test("many tabs at once: each gets its own answers or is told there is no device for it", { timeout: 300_000 }, async () => {
+test("many tabs at once: each gets its own answers or is told there is no device for it", async () => {
   // Only this page keeps a device shown: the tabs of the tests before let theirs go.
   await page.evaluate(() => (window.rawTabs ?? []).forEach((tab) => tab.socket.close()));
   await playground.untilShown(1);

@@ -111,6 +111,8 @@ export async function startPlayground(extraArgs = []) {
   };
 }
 
+const STUCK_MS = 10 * 60 * 1000;
+
 export async function launchChromium() {
   const require = createRequire(import.meta.url);
   let chromium;
@@ -122,7 +124,18 @@ export async function launchChromium() {
   if (!existsSync(chromiumPath)) {
     throw new Error(`${chromiumPath} is missing: run PUSHWREN_SETUP_EXTRAS=browser bash scripts/setup.sh`);
   }
-  return chromium.launch({ executablePath: chromiumPath, args: CHROMIUM_ARGS });
+  const browser = await chromium.launch({ executablePath: chromiumPath, args: CHROMIUM_ARGS });
+  // Every wait ends when what it waits for happens; Playwright's own 30 s limit could be reached
+  // by a loaded machine running a sanitized playground, so each new context (browser.newPage
+  // makes one too) gets a limit that only ends a test already stuck.
+  const newContext = browser.newContext.bind(browser);
+  browser.newContext = async (options) => {
+    const context = await newContext(options);
+    context.setDefaultTimeout(STUCK_MS);
+    context.setDefaultNavigationTimeout(STUCK_MS);
+    return context;
+  };
+  return browser;
 }
 
 // Opens the playground in a new tab and waits until the site's page has loaded in the web view
