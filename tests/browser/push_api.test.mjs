@@ -211,6 +211,10 @@ test("tag filters, segments and a scheduled send", async () => {
   assert.equal(early.completed_at, null);
   assert.equal(early.successful, 0);
   await alice.page.locator(".banner", { hasText: "Later" }).waitFor();
+  // Alice's banner may come before bob's device has answered; the panel lists a request once
+  // every device it went to has.
+  const later = alice.page.locator(".push-api-request", { hasText: "Later" });
+  await later.locator(".push-api-outcome", { hasText: /^sent to 2 of \d+ devices$/ }).waitFor();
   const sent = await (await fetch(`${base}/notifications/${scheduled.answer.id}?app_id=${APP_ID}`)).json();
   assert.equal(sent.successful, 2);
 });
